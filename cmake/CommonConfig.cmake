@@ -1,0 +1,26 @@
+# Compile settings shared by every target of ours.
+# frobnik_warnings: warnings and sanitizers, for every target including tests.
+# frobnik_common: adds the strict Qt definitions for the program's own code.
+add_library(frobnik_warnings INTERFACE)
+target_compile_options(frobnik_warnings INTERFACE -Wall -Wextra -Werror)
+add_library(frobnik_common INTERFACE)
+target_link_libraries(frobnik_common INTERFACE frobnik_warnings)
+target_compile_definitions(frobnik_common INTERFACE
+  QT_NO_CAST_FROM_ASCII
+  QT_NO_NARROWING_CONVERSIONS_IN_CONNECT
+  QT_DISABLE_DEPRECATED_UP_TO=0x060000)
+
+if(FROBNIK_SANITIZE)
+  set(_san -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
+  target_compile_options(frobnik_warnings INTERFACE ${_san})
+  target_link_options(frobnik_warnings INTERFACE ${_san})
+endif()
+
+# Static library of one src/ folder. Usage:
+#   frobnik_module(name SOURCES a.cpp b.cpp LIBS Qt6::Core frobnik_support)
+function(frobnik_module name)
+  cmake_parse_arguments(M "" "" "SOURCES;LIBS" ${ARGN})
+  add_library(${name} STATIC ${M_SOURCES})
+  target_link_libraries(${name} PRIVATE frobnik_common PUBLIC ${M_LIBS})
+  target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR}/src)
+endfunction()

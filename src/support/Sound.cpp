@@ -1,0 +1,45 @@
+#include "support/Sound.h"
+
+#include <QFileInfo>
+#include <QProcess>
+#include <QStandardPaths>
+
+static std::function<void(const QString &)> &Player()
+{
+    static std::function<void(const QString &)> player;
+    return player;
+}
+
+void SetSoundPlayer(std::function<void(const QString &)> Player_)
+{
+    Player() = std::move(Player_);
+}
+
+// A detached player keeps the window responsive and outlives nothing of ours;
+// a missing player or sound device simply means no sound.
+static void PlayDetached(const QString &FileName)
+{
+    if (!QFileInfo(FileName).isFile())
+        return;
+    for (const char *program : {"paplay", "aplay"}) {
+        const QString exe = QStandardPaths::findExecutable(QString::fromLatin1(program));
+        if (exe.isEmpty())
+            continue;
+        QStringList args;
+        if (QLatin1String(program) == QLatin1String("aplay"))
+            args << QStringLiteral("-q");
+        args << FileName;
+        QProcess::startDetached(exe, args);
+        return;
+    }
+}
+
+void PlaySoundFile(const QString &FileName, bool Enabled)
+{
+    if (!Enabled)
+        return;
+    if (Player())
+        Player()(FileName);
+    else
+        PlayDetached(FileName);
+}

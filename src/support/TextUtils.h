@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// Content of the first element <Tag>...</Tag> of Text; with RemoveFound the
+// element (or the first <Tag/>) is cut out of Text so the next call finds the
+// next one. Never fails: anything unusable gives an empty text.
+QString ExtractTagValue(QString &Text, const QString &Tag, bool RemoveFound);
+
+// Fills "%1".."%4": "%1" always (an empty P1 removes the marker), the others
+// only when their value is not empty. Only the first occurrence of each.
+QString SubstituteParams(const QString &Template, const QString &P1 = QString(),
+                         const QString &P2 = QString(), const QString &P3 = QString(),
+                         const QString &P4 = QString());
+
+// Text to integer: leading blanks, optional sign, decimal or "$"/"0x"
+// hexadecimal. Anything else (a trailing blank, overflow, empty) gives Default.
+int StrToIntDef(const QString &S, int Default);
+// The same, with the outcome told apart from a text that happens to hold Default.
+bool TryStrToInt(const QString &S, int &Value);
+
+// Case changes that touch only the ASCII letters.
+QString AsciiUpperCase(const QString &S);
+QString AsciiLowerCase(const QString &S);
+
+// The one splitting rule for command texts: blanks and control characters
+// separate, double quotes group and are dropped, there is no escape.
+QStringList SplitCommandText(const QString &S);
+
+// Bytes that are valid UTF-8 are read as UTF-8, anything else as Latin-1, so
+// ASCII markers always survive.
+QString DecodeLocalText(const QByteArray &Bytes);
