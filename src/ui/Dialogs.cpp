@@ -1,0 +1,194 @@
+#include "ui/Dialogs.h"
+
+#include <QFileDialog>
+#include <QQueue>
+
+namespace {
+
+struct TDialogSeam
+{
+    bool dsTestMode = false;
+    QQueue<QString> dsFileNames;
+    QQueue<QMessageBox::StandardButton> dsAnswers;
+    QList<TFileDialogRequest> dsFileRequests;
+    QList<TMessageRequest> dsMessages;
+};
+
+TDialogSeam &Seam()
+{
+    static TDialogSeam seam;
+    return seam;
+}
+
+// A queued file name, if any; false when the dialog must really be decided.
+bool TakeQueuedFileName(const TFileDialogRequest &_request, QString &_fileName)
+{
+    TDialogSeam &seam = Seam();
+    seam.dsFileRequests.append(_request);
+    if (!seam.dsFileNames.isEmpty()) {
+        _fileName = seam.dsFileNames.dequeue();
+        return true;
+    }
+    if (seam.dsTestMode) {
+        _fileName.clear();
+        return true;
+    }
+    return false;
+}
+
+bool TakeQueuedAnswer(const TMessageRequest &_request, QMessageBox::StandardButton _fallback,
+                      QMessageBox::StandardButton &_answer)
+{
+    TDialogSeam &seam = Seam();
+    seam.dsMessages.append(_request);
+    if (!seam.dsAnswers.isEmpty()) {
+        _answer = seam.dsAnswers.dequeue();
+        return true;
+    }
+    if (seam.dsTestMode) {
+        _answer = _fallback;
+        return true;
+    }
+    return false;
+}
+
+QMessageBox::StandardButton ShowBox(QWidget *_parent, const TMessageRequest &_request,
+                                    QMessageBox::StandardButtons _buttons,
+                                    QMessageBox::StandardButton _default)
+{
+    QMessageBox::StandardButton answer = _default;
+    if (TakeQueuedAnswer(_request, _default == QMessageBox::Ok ? QMessageBox::Ok : QMessageBox::No,
+                         answer))
+        return answer;
+    QMessageBox::Icon icon = QMessageBox::Information;
+    if (_request.mrKind == TMessageRequest::mkWarning)
+        icon = QMessageBox::Warning;
+    else if (_request.mrKind == TMessageRequest::mkConfirmation)
+        icon = QMessageBox::Question;
+    QMessageBox box(icon, _request.mrTitle, _request.mrText, _buttons, _parent);
+    box.setDefaultButton(_default);
+    return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
+} // namespace
+
+QStringList DialogFilterToNameFilters(const QString &_filter)
+{
+    QStringList result;
+    const QStringList parts = _filter.split(u'|');
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QStringList masks;
+        for (const QString &mask : parts.at(i + 1).split(u';', Qt::SkipEmptyParts)) {
+            const QString m = mask.trimmed();
+            if (m.isEmpty())
+                continue;
+            masks.append(m == QLatin1String("*.*") ? QStringLiteral("*") : m);
+        }
+        if (masks.isEmpty())
+            masks.append(QStringLiteral("*"));
+        // Qt reads the patterns from the last bracket of a filter; the
+        // description's own bracket (a list of formats) stays visible.
+        result.append(parts.at(i) + QStringLiteral(" (") + masks.join(u' ') + u')');
+    }
+    return result;
+}
+
+QString TDialogs::OpenFile(QWidget *_parent, const TFileDialogRequest &_request)
+{
+    QString queued;
+    if (TakeQueuedFileName(_request, queued))
+        return queued;
+
+    QFileDialog dialog(_parent, _request.fdTitle, _request.fdFolder);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(_request.fdMustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    dialog.setOption(QFileDialog::HideNameFilterDetails, true);
+    const QStringList filters = DialogFilterToNameFilters(_request.fdFilter);
+    if (!filters.isEmpty()) {
+        dialog.setNameFilters(filters);
+        const int index = _request.fdFilterIndex - 1;
+        if (index >= 0 && index < filters.size())
+            dialog.selectNameFilter(filters.at(index));
+    }
+    if (!_request.fdDefaultExt.isEmpty())
+        dialog.setDefaultSuffix(_request.fdDefaultExt);
+    if (!_request.fdFileName.isEmpty())
+        dialog.selectFile(_request.fdFileName);
+    if (dialog.exec() != QDialog::Accepted)
+        return QString();
+    const QStringList chosen = dialog.selectedFiles();
+    return chosen.isEmpty() ? QString() : chosen.constFirst();
+}
+
+QString TDialogs::PickFolder(QWidget *_parent, const QString &_title, const QString &_folder)
+{
+    TFileDialogRequest request;
+    request.fdTitle = _title;
+    request.fdFolder = _folder;
+    request.fdPickFolder = true;
+    QString queued;
+    if (TakeQueuedFileName(request, queued))
+        return queued;
+
+    QFileDialog dialog(_parent, _title, _folder);
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly, true);
+    if (dialog.exec() != QDialog::Accepted)
+        return QString();
+    const QStringList chosen = dialog.selectedFiles();
+    return chosen.isEmpty() ? QString() : chosen.constFirst();
+}
+
+void TDialogs::Information(QWidget *_parent, const QString &_title, const QString &_text)
+{
+    ShowBox(_parent, {TMessageRequest::mkInformation, _title, _text}, QMessageBox::Ok,
+            QMessageBox::Ok);
+}
+
+void TDialogs::Warning(QWidget *_parent, const QString &_title, const QString &_text)
+{
+    ShowBox(_parent, {TMessageRequest::mkWarning, _title, _text}, QMessageBox::Ok, QMessageBox::Ok);
+}
+
+bool TDialogs::Confirm(QWidget *_parent, const QString &_title, const QString &_text)
+{
+    return ShowBox(_parent, {TMessageRequest::mkConfirmation, _title, _text},
+                   QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes) == QMessageBox::Yes;
+}
+
+void TDialogs::setNextFileName(const QString &_fileName)
+{
+    Seam().dsFileNames.enqueue(_fileName);
+}
+
+void TDialogs::setNextAnswer(QMessageBox::StandardButton _answer)
+{
+    Seam().dsAnswers.enqueue(_answer);
+}
+
+void TDialogs::setTestMode(bool _on)
+{
+    Seam().dsTestMode = _on;
+}
+
+bool TDialogs::testMode()
+{
+    return Seam().dsTestMode;
+}
+
+QList<TFileDialogRequest> TDialogs::fileRequests()
+{
+    return Seam().dsFileRequests;
+}
+
+QList<TMessageRequest> TDialogs::messages()
+{
+    return Seam().dsMessages;
+}
+
+void TDialogs::resetForTest()
+{
+    const bool testMode = Seam().dsTestMode;
+    Seam() = TDialogSeam();
+    Seam().dsTestMode = testMode;
+}
