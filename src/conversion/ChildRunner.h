@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+// Running one step of a conversion (the encoder, or the byte-wise join) as a
+// child process while the caller keeps its window alive.
+
+enum class TStepKind
+{
+    Encoder,
+    Join
+};
+
+// The result of a step that was stopped by the caller.
+inline constexpr int StepCancelledResult = 40;
+
+struct TChildCommand
+{
+    QString Program;
+    QStringList Arguments;      // each element one argument, never re-split
+    QString StandardOutputFile; // when set, the child's standard output goes there (truncated)
+};
+
+// The join child: writes _files one after another into _joinedFile.
+TChildCommand JoinCommand(const QStringList &_files, const QString &_joinedFile);
+
+class TChildRunner
+{
+public:
+    // Called every 200 ms while the child runs, with the step kind the caller
+    // gave. The window services its events and reads progress there; it
+    // returns true to ask for a stop. Also called while a stopped child is
+    // still ending (its answer is then ignored).
+    using TPoll = std::function<bool(TStepKind)>;
+
+    // Starts the command without a shell, standard input the null device,
+    // output not shown (discarded unless StandardOutputFile is set), and
+    // follows it until it ends. Result: the exit code; StepCancelledResult
+    // when a stop was asked (whatever the child returned); 0 when the child
+    // could not be started; 128 + signal number when the child died of a
+    // signal it was not sent by us (so a crash never reads as success).
+    int Run(const TChildCommand &_command, TStepKind _kind, const TPoll &_poll);
+
+    // How the last Run went, for callers that need more than the number.
+    bool LastStarted() const { return FStarted; }
+    bool LastCancelled() const { return FCancelled; }
+    bool LastCrashed() const { return FCrashed; }
+
+    // Time a stopped child gets to end after the terminate request before it
+    // is killed.
+    void SetTerminateGraceMs(int _ms) { FGraceMs = _ms; }
+
+private:
+    bool FStarted = false;
+    bool FCancelled = false;
+    bool FCrashed = false;
+    int FGraceMs = 3000;
+};

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// Folder and DVD sources: recognising a media folder and choosing its files.
+
+// The filter text of the source file dialog ("description|masks|..."). It is
+// also the list of accepted source extensions.
+extern const QString SourceMediaFilter;
+
+// True when "*" + the lower-cased extension of _fileName (dot included)
+// occurs in SourceMediaFilter. A name without an extension matches ("*").
+bool MatchesMediaFilter(const QString &_fileName);
+
+// The DVD size threshold in bytes.
+inline constexpr qint64 DVDMinVOBSize = 200000000;
+
+// The name of the DVD subfolder, with its trailing separator ("VIDEO_TS/").
+QString VideoTSFolderName();
+
+// True when the folder, or its VIDEO_TS subfolder (descending again), holds a
+// regular file matching the media filter. _path is rewritten in every case:
+// normalised, and with VIDEO_TS/ appended when the answer came from there.
+bool FindMediaFolder(QString &_path);
+
+// The regular files (no folders, no hidden files) of a folder, sorted by
+// name, optionally only those whose lower-cased extension is _lowerExt.
+QStringList RegularFilesOf(const QString &_folder, const QString &_lowerExt = QString());
+
+// What CollectFolderFiles chose.
+struct TFolderFiles
+{
+    QStringList Files;          // full paths, in chosen order
+    QString ConcatListFileName; // empty when nothing was chosen or it could not be written
+    qint64 TotalSize = 0;       // sum of GetFileSizeByAttributes over Files
+    QString CopyConcatText;     // "path1"+"path2"... (documented text form)
+    QString ProbeInputText;     // ` -i "path"` per file (documented text form)
+    QStringList ProbeInputArgs; // "-i", path, ... (each path one argument)
+    bool ListWriteFailed = false;
+};
+
+// Chooses the files of _folder (DVD rules when _isDVD is set or the folder
+// holds at least two .VOB files, which sets _isDVD), writes the concat list
+// into _appDataDir and fills the lists. When the concat list cannot be
+// written, ListWriteFailed is set and nothing counts as chosen.
+TFolderFiles CollectFolderFiles(const QString &_folder, bool &_isDVD, const QString &_appDataDir);
+
+// One line of a concat list, without its line end: file '<path>' with every
+// ' written as '\''.
+QByteArray ConcatListLine(const QString &_path);
+
+// A free temporary file name _dir + _prefix + N + ".txt", N drawn from 0 to
+// 9999 and drawn again while a file of that name exists. The file is created
+// empty to reserve the name against another copy of the program; when the
+// folder cannot be written the drawn name is returned all the same.
+QString DrawTempFileName(const QString &_dir, const QString &_prefix);
+// "progress<N>.txt" in _appDataDir.
+QString NewProgressFileName(const QString &_appDataDir);

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// Progress of a running step, as a whole percentage and in hundredths of a
+// percent.
+struct TProgress
+{
+    int Percent = 0;    // 0..100
+    int Hundredths = 0; // 0..10000
+};
+
+// Bytes read from the end of the progress file.
+inline constexpr qint64 ProgressTailBytes = 160;
+
+// From the tail of the encoder's progress file: the first complete
+// "out_time_ms=" value (microseconds) against the probed duration in
+// milliseconds. Hundredths truncated and held at 10000; the percentage rounds
+// half to even. Any unusable input gives 0.
+TProgress EncodeProgressFromTail(const QByteArray &_tail, qint64 _totalDurationMs);
+// Reads the last 160 bytes of _progressFile (a file shorter than that gives 0).
+TProgress GetEncodeProgress(const QString &_progressFile, qint64 _totalDurationMs);
+
+// From the size written so far against the total; both results truncated.
+TProgress JoinProgressFromSizes(qint64 _joinedSize, qint64 _totalSize);
+// Reads the joined file's present size.
+TProgress GetJoinProgress(const QString &_joinedFile, qint64 _totalSize);
