@@ -7,10 +7,10 @@
 
 // The filter text of the source file dialog ("description|masks|..."). It is
 // also the list of accepted source extensions.
-extern const QString SourceMediaFilter;
+QString SourceMediaFilter();
 
 // True when "*" + the lower-cased extension of _fileName (dot included)
-// occurs in SourceMediaFilter. A name without an extension matches ("*").
+// occurs in SourceMediaFilter(). A name without an extension matches ("*").
 bool MatchesMediaFilter(const QString &_fileName);
 
 // The DVD size threshold in bytes.
