@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QLineEdit>
+#include <QPoint>
+
+class QMimeData;
+
+// A single-line edit box that takes one file or folder dropped from a file
+// manager. It never changes its own text for a drop: it reports the path and
+// the drop point (in its own coordinates) and its owner decides.
+class TssDropFileEdit : public QLineEdit
+{
+    Q_OBJECT
+    Q_PROPERTY(bool AcceptFile READ AcceptFile WRITE SetAcceptFile)
+
+public:
+    explicit TssDropFileEdit(QWidget *_parent = nullptr);
+
+    bool AcceptFile() const { return FAcceptFile; }
+    void SetAcceptFile(bool _value);
+
+    // The one local path a drag carries; empty when it carries none, several,
+    // or something that is not a local file.
+    static QString SingleDroppedPath(const QMimeData *_data);
+
+signals:
+    void OnDropFile(QObject *Sender, const QString &FileName, const QPoint &DropPoint);
+
+protected:
+    void dragEnterEvent(QDragEnterEvent *_event) override;
+    void dragMoveEvent(QDragMoveEvent *_event) override;
+    void dragLeaveEvent(QDragLeaveEvent *_event) override;
+    void dropEvent(QDropEvent *_event) override;
+
+private:
+    bool FAcceptFile = true;
+};

@@ -1,0 +1,72 @@
+#pragma once
+
+#include <QTimer>
+#include <QWidget>
+
+// A horizontal strip that shows a part of a wider control. A scroll arrow,
+// ArrowWidth pixels wide, stands at each end towards which the control can
+// still be scrolled; the control is seen between the arrows. Resting the
+// pointer on an arrow scrolls by itself; pressing it or turning the wheel
+// scrolls too. Every step asks the owner for its size through Scroll().
+class TPageScroller : public QWidget
+{
+    Q_OBJECT
+    Q_PROPERTY(int Position READ Position WRITE SetPosition)
+
+public:
+    static constexpr int ArrowWidth = 15;
+    static constexpr int DefaultStep = 13;
+    // Time between two steps while the pointer rests on an arrow.
+    static constexpr int AutoScrollInterval = 60;
+
+    explicit TPageScroller(QWidget *_parent = nullptr);
+
+    // The scrolled control; it becomes a child of the strip's view.
+    void SetControl(QWidget *_control);
+    QWidget *Control() const { return FControl; }
+
+    int Position() const { return FPosition; }
+    // Held within 0 .. MaxPosition().
+    void SetPosition(int _position);
+    int MaxPosition() const;
+
+    bool LeftArrowVisible() const { return FPosition > 0; }
+    bool RightArrowVisible() const { return FPosition < MaxPosition(); }
+    // The part of the strip where the control is seen, in the strip's coordinates.
+    QRect ViewRect() const;
+    QRect LeftArrowRect() const;
+    QRect RightArrowRect() const;
+
+    // One step towards the right end (_direction > 0) or the left end (< 0).
+    void ScrollStep(int _direction);
+
+    bool AutoScrolling() const { return FAutoTimer.isActive(); }
+
+signals:
+    // Before each step; the owner may change the step's size in pixels.
+    void Scroll(int &Delta);
+
+protected:
+    bool eventFilter(QObject *_watched, QEvent *_event) override;
+    void paintEvent(QPaintEvent *_event) override;
+    void resizeEvent(QResizeEvent *_event) override;
+    void mouseMoveEvent(QMouseEvent *_event) override;
+    void mousePressEvent(QMouseEvent *_event) override;
+    void mouseReleaseEvent(QMouseEvent *_event) override;
+    void leaveEvent(QEvent *_event) override;
+    void wheelEvent(QWheelEvent *_event) override;
+    void changeEvent(QEvent *_event) override;
+
+private:
+    void Relayout();
+    int ArrowAt(const QPoint &_pos) const; // -1 left, 1 right, 0 none
+    void UpdateHover(const QPoint &_pos);
+    void AutoStep();
+
+    QWidget *FView = nullptr;
+    QWidget *FControl = nullptr;
+    int FPosition = 0;
+    int FHoverArrow = 0;
+    bool FPressed = false;
+    QTimer FAutoTimer;
+};
