@@ -15,22 +15,6 @@ namespace {
 // "name=value" lines, so a section named with its leading backslash reads
 // and writes as written ("[\Frobnik]"), which Qt's own INI format would
 // escape and move about.
-bool IsBlankOrControl(QChar c)
-{
-    return c.unicode() <= 0x20;
-}
-
-QString TrimmedBlanks(QStringView s)
-{
-    qsizetype b = 0;
-    qsizetype e = s.size();
-    while (b < e && IsBlankOrControl(s[b]))
-        ++b;
-    while (e > b && IsBlankOrControl(s[e - 1]))
-        --e;
-    return s.mid(b, e - b).toString();
-}
-
 bool ReadClassicIni(QIODevice &device, QSettings::SettingsMap &map)
 {
     QByteArray bytes = device.readAll();
@@ -41,7 +25,7 @@ bool ReadClassicIni(QIODevice &device, QSettings::SettingsMap &map)
     for (QStringView rawLine : QStringView(text).split(u'\n')) {
         if (rawLine.endsWith(u'\r'))
             rawLine.chop(1);
-        const QString line = TrimmedBlanks(rawLine);
+        const QString line = rawLine.trimmed().toString();
         if (line.isEmpty() || line.startsWith(u';'))
             continue;
         if (line.startsWith(u'[') && line.endsWith(u']')) {
@@ -51,7 +35,7 @@ bool ReadClassicIni(QIODevice &device, QSettings::SettingsMap &map)
         const qsizetype eq = rawLine.indexOf(u'=');
         if (eq < 0)
             continue;
-        const QString name = TrimmedBlanks(rawLine.left(eq));
+        const QString name = rawLine.left(eq).trimmed().toString();
         if (name.isEmpty())
             continue;
         const QString key = section.isEmpty() ? name : section + u'/' + name;
