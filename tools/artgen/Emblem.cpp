@@ -31,7 +31,8 @@ QList<TLayer> EmblemLayers(bool _detailed)
     tile.addRoundedRect(QRectF(16, 16, 224, 224), 52, 52);
     layers.append({tile, {16, 16}, {240, 240}, QColor(0x4F, 0xA8, 0xF8), Palette::DeepBlue});
 
-    // The strip fades in from the left, as if it were running into the arrow.
+    // The strip fades in from the left, as if it were running into the arrow; small sizes keep it
+    // nearly solid, or the stub of strip left over would look like a smudge.
     QPainterPath film;
     film.addRoundedRect(QRectF(40, 94, 112, 68), 6, 6);
     if (_detailed) {
@@ -41,7 +42,7 @@ QList<TLayer> EmblemLayers(bool _detailed)
         }
     }
     QColor faint = Palette::Paper;
-    faint.setAlphaF(0.45);
+    faint.setAlphaF(_detailed ? 0.45 : 0.8);
     layers.append({film, {40, 0}, {112, 0}, faint, Palette::Paper});
     if (_detailed) {
         QPainterPath frames;
