@@ -20,6 +20,7 @@
 //   FROBNIK_FAKE_COUNTER       a file counting the runs (0 for the first)
 //   FROBNIK_FAKE_HANG=1        then wait until killed
 //   FROBNIK_FAKE_IGNORE_TERM=1 ignore the terminate signal
+//   FROBNIK_FAKE_TERM_EXIT=N   on the terminate signal, exit with N
 //   FROBNIK_FAKE_CRASH=1       then die of a segmentation fault
 //   FROBNIK_FAKE_EXIT=N        then exit with N (default 0)
 
@@ -129,12 +130,22 @@ std::string OutputMode(bool encoding)
     const long run = NextRunNumber();
     return list[size_t(std::min<long>(run, long(list.size()) - 1))];
 }
+int TermExitCode = 0;
+
+extern "C" void ExitOnTerm(int)
+{
+    ::_exit(TermExitCode);
+}
 } // namespace
 
 int main(int argc, char **argv)
 {
     if (Env("FROBNIK_FAKE_IGNORE_TERM") == "1")
         std::signal(SIGTERM, SIG_IGN);
+    if (!Env("FROBNIK_FAKE_TERM_EXIT").empty()) {
+        TermExitCode = int(EnvNumber("FROBNIK_FAKE_TERM_EXIT", 0));
+        std::signal(SIGTERM, ExitOnTerm);
+    }
 
     const std::string argsFile = Env("FROBNIK_FAKE_ARGS_FILE");
     if (!argsFile.empty()) {
