@@ -21,6 +21,16 @@ void BeginPaint(QPainter &_painter, QImage &_image)
     _painter.setRenderHint(QPainter::SmoothPixmapTransform);
 }
 
+QImage Drawn(int _width, int _height, const TPaintFn &_paint)
+{
+    QImage image = NewImage(_width, _height);
+    QPainter painter;
+    BeginPaint(painter, image);
+    _paint(painter);
+    painter.end();
+    return image;
+}
+
 QImage Greyed(const QImage &_image)
 {
     QImage out = _image.convertToFormat(QImage::Format_ARGB32);

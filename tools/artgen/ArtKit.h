@@ -8,6 +8,8 @@
 #include <QPainterPath>
 #include <QPolygonF>
 
+#include <functional>
+
 // One palette for every picture, so the window, the device strip and the icon read as one set.
 namespace Palette {
 inline const QColor SkyBlue{0x5C, 0xB2, 0xF8};
@@ -33,9 +35,13 @@ inline const QColor FolderEdge{0xB0, 0x78, 0x14};
 inline const QColor ButtonFace{0xF0, 0xF0, 0xF0};
 } // namespace Palette
 
+using TPaintFn = std::function<void(QPainter &)>;
+
 QImage NewImage(int _width, int _height, const QColor &_fill = Qt::transparent);
 // Starts an antialiased painter on an image.
 void BeginPaint(QPainter &_painter, QImage &_image);
+// A transparent image of the given size with _paint's drawing on it.
+QImage Drawn(int _width, int _height, const TPaintFn &_paint);
 // The look of a disabled control: colour drained, lighter, a little transparent.
 QImage Greyed(const QImage &_image);
 QImage SideBySide(const QList<QImage> &_images);

@@ -67,50 +67,41 @@ void PaintFilmStrip(QPainter &_painter, const QRectF &_strip, qreal _angle)
     _painter.restore();
 }
 
-QImage MainBanner()
+QImage Banner(const QSize &_size, const QRectF &_strip, const QRectF &_emblem,
+              const TPaintFn &_extra)
 {
-    const QSize size(459, 36);
-    QImage image = NewImage(size.width(), size.height());
-    QPainter painter;
-    BeginPaint(painter, image);
-    PaintBannerGround(painter, size);
-    PaintFilmStrip(painter, QRectF(300, 6, 190, 25), -5);
-    PaintEmblem(painter, QRectF(5, 4, 28, 28));
-    painter.end();
-    return image;
+    return Drawn(_size.width(), _size.height(), [&](QPainter &_p) {
+        PaintBannerGround(_p, _size);
+        PaintFilmStrip(_p, _strip, -5);
+        PaintEmblem(_p, _emblem);
+        _extra(_p);
+    });
 }
 
-QImage AboutBanner()
+void PaintWordmark(QPainter &_p, const QRectF &_box)
 {
-    const QSize size(360, 50);
-    QImage image = NewImage(size.width(), size.height());
-    QPainter painter;
-    BeginPaint(painter, image);
-    PaintBannerGround(painter, size);
-    PaintFilmStrip(painter, QRectF(200, 8, 190, 34), -5);
-    PaintEmblem(painter, QRectF(6, 5, 40, 40));
-
     QFont font(QStringLiteral("DejaVu Sans"));
     font.setBold(true);
     font.setPixelSize(25);
-    painter.setFont(font);
-    const QRectF textBox(56, 0, 200, size.height());
+    _p.setFont(font);
     QColor shadow = Palette::Navy;
     shadow.setAlphaF(0.45);
-    painter.setPen(shadow);
-    painter.drawText(textBox.translated(1, 1), Qt::AlignLeft | Qt::AlignVCenter,
-                     QStringLiteral("Frobnik"));
-    painter.setPen(Palette::Paper);
-    painter.drawText(textBox, Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Frobnik"));
-    painter.end();
-    return image;
+    _p.setPen(shadow);
+    _p.drawText(_box.translated(1, 1), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Frobnik"));
+    _p.setPen(Palette::Paper);
+    _p.drawText(_box, Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Frobnik"));
 }
 
 } // namespace
 
 bool WriteBanners(const QDir &_imagesDir)
 {
-    bool ok = SaveImage(MainBanner(), _imagesDir.filePath(QStringLiteral("banner.png")));
-    ok = SaveImage(AboutBanner(), _imagesDir.filePath(QStringLiteral("about_banner.png"))) && ok;
+    // The main window's banner leaves its caption to the window (it is translated).
+    const QImage main =
+        Banner(QSize(459, 36), QRectF(300, 6, 190, 25), QRectF(5, 4, 28, 28), [](QPainter &) {});
+    const QImage about = Banner(QSize(360, 50), QRectF(200, 8, 190, 34), QRectF(6, 5, 40, 40),
+                                [](QPainter &_p) { PaintWordmark(_p, QRectF(56, 0, 200, 50)); });
+    bool ok = SaveImage(main, _imagesDir.filePath(QStringLiteral("banner.png")));
+    ok = SaveImage(about, _imagesDir.filePath(QStringLiteral("about_banner.png"))) && ok;
     return ok;
 }

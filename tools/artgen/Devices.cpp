@@ -2,8 +2,6 @@
 
 #include <QFont>
 
-#include <functional>
-
 // Device pictures: one 70 x 70 drawing per device, turned into the four button states (normal,
 // disabled, pressed, held down) side by side in a 24-bit Windows bitmap. Bitmaps carry no
 // transparency, so every state sits on the button face; its corner pixels are plain button face.
@@ -11,8 +9,6 @@
 namespace {
 
 constexpr int Cell = 70;
-
-using TDevicePainter = std::function<void(QPainter &)>;
 
 QColor WithAlpha(QColor _color, qreal _alpha)
 {
@@ -318,16 +314,6 @@ void PaintGenericDevice(QPainter &_p)
     PaintTealScreen(_p, QRectF(45.8, 30.8, 14.4, 27.4), 2);
 }
 
-QImage DrawDevice(const TDevicePainter &_paint)
-{
-    QImage image = NewImage(Cell, Cell);
-    QPainter painter;
-    BeginPaint(painter, image);
-    _paint(painter);
-    painter.end();
-    return image;
-}
-
 QImage StateCell(const QImage &_device, const QColor &_fill, const QPen &_frame,
                  const QPointF &_shift)
 {
@@ -364,7 +350,7 @@ bool WriteDevicePictures(const QDir &_imagesDir)
     struct TDeviceFile
     {
         const char *dfKey;
-        TDevicePainter dfPaint;
+        TPaintFn dfPaint;
     };
     const TDeviceFile devices[] = {
         {"iphone", PaintModernPhone},
@@ -385,9 +371,11 @@ bool WriteDevicePictures(const QDir &_imagesDir)
     for (const TDeviceFile &d : devices) {
         const QString name =
             QStringLiteral("device_") + QLatin1String(d.dfKey) + QStringLiteral(".bmp");
-        ok = SaveImage(FourStates(DrawDevice(d.dfPaint)), _imagesDir.filePath(name), "BMP") && ok;
+        ok =
+            SaveImage(FourStates(Drawn(Cell, Cell, d.dfPaint)), _imagesDir.filePath(name), "BMP") &&
+            ok;
     }
-    ok = SaveImage(FourStates(DrawDevice(PaintGenericDevice)),
+    ok = SaveImage(FourStates(Drawn(Cell, Cell, PaintGenericDevice)),
                    _imagesDir.filePath(QStringLiteral("device1_4state.bmp")), "BMP") &&
          ok;
     return ok;

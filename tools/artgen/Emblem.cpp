@@ -118,12 +118,8 @@ void PaintEmblem(QPainter &_painter, const QRectF &_box)
 
 QImage EmblemImage(int _size)
 {
-    QImage image = NewImage(_size, _size);
-    QPainter painter;
-    BeginPaint(painter, image);
-    PaintEmblem(painter, QRectF(0, 0, _size, _size));
-    painter.end();
-    return image;
+    return Drawn(_size, _size,
+                 [_size](QPainter &_p) { PaintEmblem(_p, QRectF(0, 0, _size, _size)); });
 }
 
 QString EmblemSvg()

@@ -1,22 +1,14 @@
 #include "ArtKit.h"
 
-#include <functional>
-
 // Button glyphs are drawn at their real pixel size, with 1-pixel outlines on half-pixel
 // coordinates, so they stay crisp instead of being scaled down from a larger drawing. Each file
 // holds the normal glyph and its greyed twin side by side.
 
 namespace {
 
-using TGlyphPainter = std::function<void(QPainter &)>;
-
-QImage GlyphPair(int _size, const TGlyphPainter &_paint)
+QImage GlyphPair(int _size, const TPaintFn &_paint)
 {
-    QImage glyph = NewImage(_size, _size);
-    QPainter painter;
-    BeginPaint(painter, glyph);
-    _paint(painter);
-    painter.end();
+    const QImage glyph = Drawn(_size, _size, _paint);
     return SideBySide({glyph, Greyed(glyph)});
 }
 
@@ -133,7 +125,7 @@ bool WriteGlyphs(const QDir &_imagesDir)
     {
         const char *gfName;
         int gfSize;
-        TGlyphPainter gfPaint;
+        TPaintFn gfPaint;
     };
     // The two images of the open button's image list, then the other buttons' glyphs.
     const TGlyphFile files[] = {
