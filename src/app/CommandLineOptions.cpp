@@ -1,0 +1,110 @@
+#include "app/CommandLineOptions.h"
+
+#include "app/settings/SettingNames.h"
+#include "conversion/OutputRules.h"
+#include "presets/DevicePresets.h"
+#include "support/PathUtils.h"
+#include "support/TextUtils.h"
+
+namespace {
+
+// A size such as "1920x1080" has at most nine characters; anything longer
+// is taken as a mistake rather than a size.
+constexpr qsizetype MaxSizeOptionLength = 9;
+constexpr int MaxQualityPosition = 10;
+
+} // namespace
+
+QString GetOptionValue(const QStringList &_arguments, const QString &Prefix)
+{
+    for (qsizetype i = 1; i < _arguments.size(); ++i) {
+        const QString &argument = _arguments[i];
+        if (!argument.startsWith(Prefix, Qt::CaseSensitive))
+            continue;
+        const qsizetype eq = argument.indexOf(u'=');
+        return eq < 0 ? QString() : argument.mid(eq + 1);
+    }
+    return QString();
+}
+
+TCommandLineOptions ParseCommandLineOptions(const QStringList &_arguments,
+                                            const TDevicePresets *_presets)
+{
+    TCommandLineOptions o;
+    if (_arguments.size() < 2)
+        return o;
+
+    const auto option = [&_arguments](const char16_t *prefix) {
+        return GetOptionValue(_arguments, QString::fromUtf16(prefix));
+    };
+
+    // 1. A format wins; the device option is read only without one.
+    const QString format = option(u"-format=");
+    if (!format.isEmpty()) {
+        o.coPage = TCommandLineOptions::pcFormat;
+        o.coFormatName = AsciiUpperCase(format);
+        o.coOutFormatIndex = int(OutputFormatNames().indexOf(o.coFormatName));
+    } else {
+        const QString device = AsciiLowerCase(option(u"-gadget="));
+        if (!device.isEmpty()) {
+            o.coPage = TCommandLineOptions::pcDevice;
+            o.coDeviceKey = device;
+            const int id = _presets ? _presets->GetDeviceIDByName(device) : -1;
+            if (id > 0)
+                o.coSelectedDeviceID = id;
+        }
+    }
+
+    // 2. Frame size.
+    const QString size = option(u"-resolution=");
+    if (!size.isEmpty()) {
+        if (size.contains(u'x') && size.size() <= MaxSizeOptionLength) {
+            o.coSize = TCommandLineOptions::scText;
+            o.coOutSizeText = size;
+        } else {
+            o.coSize = TCommandLineOptions::scSourceSize;
+        }
+    }
+
+    // 3. Source: a file given with "-inName=", else a file as the first argument.
+    QString source = option(u"-inName=");
+    if (source.isEmpty() && FileExists(_arguments[1]))
+        source = _arguments[1];
+    if (!source.isEmpty() && FileExists(source))
+        o.coSourceFileName = source;
+
+    // 4. Quality: a missing option means source quality.
+    const int quality = StrToIntDef(option(u"-quality="), -1);
+    if (quality >= 0) {
+        o.coOutQualityType = 1;
+        o.coOutQuality = qMin(quality, MaxQualityPosition);
+    } else {
+        o.coOutQualityType = 0;
+    }
+
+    // 5. Keep proportions.
+    const QString sameAspect = option(u"-sameaspect=");
+    if (sameAspect == u"1")
+        o.coSameAspect = TCommandLineOptions::saCheck;
+    else if (sameAspect == u"0")
+        o.coSameAspect = TCommandLineOptions::saUncheck;
+
+    // 6. Automatic operation: any value means unattended; only the known ones
+    // start the conversion by themselves.
+    const QString acm = option(u"-acm=");
+    if (!acm.isEmpty()) {
+        o.coIsAutoMode = true;
+        if (acm == u"auto" || acm == u"autoSilent" || acm == u"autoClose") {
+            o.coAutoTimerTag = 1;
+            o.coStartAutoTimer = true;
+        }
+        if (acm == u"autoClose")
+            o.coCloseOnComplete = true;
+    }
+
+    // 7. and 8. The caller's job number and name.
+    o.coConvertForPM_DID = StrToIntDef(option(u"-fDID="), 0);
+    o.coConvertForAppName = option(u"-app=") == u"qlx" ? QString(Settings::QuillaraxProgramName)
+                                                       : QString(Settings::PelmoraProgramName);
+    return o;
+}
