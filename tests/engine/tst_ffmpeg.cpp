@@ -27,6 +27,7 @@ private:
     bool Make(const QStringList &Args);
     QString Media(const QString &Name) const { return FDir.path() + '/' + Name; }
     qint64 ProbedDuration(const QString &Path);
+    QString VobFolder(const QString &Name, const QString &First, const QString &Second);
     QTemporaryDir FDir;
     QString FEncoder;
 };
@@ -48,6 +49,17 @@ qint64 TestEngineFfmpeg::ProbedDuration(const QString &Path)
     TVSourceInfo info;
     ProbeSource(Path, info, Media("appdata/"));
     return info.vsTotalSourceDuration;
+}
+
+// A folder Name/ holding VTS_01_1.VOB and VTS_01_2.VOB copied from First and Second.
+QString TestEngineFfmpeg::VobFolder(const QString &Name, const QString &First,
+                                    const QString &Second)
+{
+    const QString folder = Media(Name + '/');
+    if (!QDir().mkpath(folder) || !QFile::copy(Media(First), folder + "VTS_01_1.VOB") ||
+        !QFile::copy(Media(Second), folder + "VTS_01_2.VOB"))
+        return QString();
+    return folder;
 }
 
 static QStringList Lavfi(const QString &Graph)
@@ -189,30 +201,24 @@ void TestEngineFfmpeg::dvdFolderChoosesTitleFiles()
 
 void TestEngineFfmpeg::vobsWithDifferentLayoutNeedJoin()
 {
-    const QString rip = Media("Rip/");
-    QVERIFY(QDir().mkpath(rip));
-    QVERIFY(QFile::copy(Media("video-first.VOB"), rip + "VTS_01_1.VOB"));
-    QVERIFY(QFile::copy(Media("audio-first.VOB"), rip + "VTS_01_2.VOB"));
+    const QString rip = VobFolder("Rip", "video-first.VOB", "audio-first.VOB");
+    QVERIFY(!rip.isEmpty());
     TVSourceInfo info;
     QVERIFY(ProbeSource(rip, info, Media("appdata/")));
     QVERIFY(info.vsIsDVD);
     QCOMPARE(info.vsCopyConcatFiles.size(), 2);
     QVERIFY(NeedBinaryJoin(info.vsFFMpegOutText));
 
-    const QString same = Media("Same/");
-    QVERIFY(QDir().mkpath(same));
-    QVERIFY(QFile::copy(Media("video-first.VOB"), same + "VTS_01_1.VOB"));
-    QVERIFY(QFile::copy(Media("video-first.VOB"), same + "VTS_01_2.VOB"));
+    const QString same = VobFolder("Same", "video-first.VOB", "video-first.VOB");
+    QVERIFY(!same.isEmpty());
     QVERIFY(ProbeSource(same, info, Media("appdata/")));
     QVERIFY(!NeedBinaryJoin(info.vsFFMpegOutText));
 }
 
 void TestEngineFfmpeg::joinedVobsAreReadable()
 {
-    const QString rip = Media("Join/");
-    QVERIFY(QDir().mkpath(rip));
-    QVERIFY(QFile::copy(Media("video-first.VOB"), rip + "VTS_01_1.VOB"));
-    QVERIFY(QFile::copy(Media("video-first.VOB"), rip + "VTS_01_2.VOB"));
+    const QString rip = VobFolder("Join", "video-first.VOB", "video-first.VOB");
+    QVERIFY(!rip.isEmpty());
     TVSourceInfo info;
     QVERIFY(ProbeSource(rip, info, Media("appdata/")));
     const QString joined = Media("out.mp4.VOB");

@@ -17,6 +17,7 @@ private slots:
     void init();
     void findMediaFolder_data();
     void findMediaFolder();
+    void videoTSLoopEnds();
     void dvdByVideoTSPath();
     void dvdByTwoVOBs();
     void dvdAllSmall();
@@ -97,6 +98,14 @@ void TestEngineFolders::findMediaFolder()
     QString p = Root() + path;
     QCOMPARE(FindMediaFolder(p), found);
     QCOMPARE(p, Root() + rewritten);
+}
+
+void TestEngineFolders::videoTSLoopEnds()
+{
+    QVERIFY(QDir().mkpath(Root() + "Loop"));
+    QVERIFY(QFile::link(Root() + "Loop", Root() + "Loop/VIDEO_TS"));
+    QString p = Root() + "Loop";
+    QVERIFY(!FindMediaFolder(p));
 }
 
 // The DVD of the documented example: menus and small files first.
