@@ -1,8 +1,12 @@
+#include "ui/MainForm.h"
+
 #include <QApplication>
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Frobnik"));
-    return 0;
+    QApplication::setApplicationName(TMainForm::AppTitle);
+    TMainForm window;
+    window.show();
+    return app.exec();
 }

@@ -63,3 +63,13 @@ void TssDropFileEdit::dropEvent(QDropEvent *_event)
     _event->acceptProposedAction();
     emit OnDropFile(this, path, _event->position().toPoint());
 }
+
+void TssDropFileEdit::focusOutEvent(QFocusEvent *_event)
+{
+    QLineEdit::focusOutEvent(_event);
+    // A box that loses the focus because it was disabled or hidden has not
+    // been left by the user.
+    if (isEnabled() && isVisible() && _event->reason() != Qt::ActiveWindowFocusReason &&
+        _event->reason() != Qt::PopupFocusReason)
+        emit OnExit();
+}

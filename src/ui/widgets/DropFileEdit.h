@@ -25,12 +25,16 @@ public:
 
 signals:
     void OnDropFile(QObject *Sender, const QString &FileName, const QPoint &DropPoint);
+    // The focus went to another control of the window (not to a pop-up menu
+    // and not away with the whole window).
+    void OnExit();
 
 protected:
     void dragEnterEvent(QDragEnterEvent *_event) override;
     void dragMoveEvent(QDragMoveEvent *_event) override;
     void dragLeaveEvent(QDragLeaveEvent *_event) override;
     void dropEvent(QDropEvent *_event) override;
+    void focusOutEvent(QFocusEvent *_event) override;
 
 private:
     bool FAcceptFile = true;

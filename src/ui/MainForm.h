@@ -1,0 +1,294 @@
+#pragma once
+
+#include "app/settings/QBXRegistry.h"
+#include "conversion/ConversionSettings.h"
+#include "conversion/SourceInfo.h"
+#include "localization/Language.h"
+#include "presets/DevicePresets.h"
+#include "ui/Dialogs.h"
+
+#include <QIcon>
+#include <QMainWindow>
+#include <QPixmap>
+#include <QTimer>
+
+#include <memory>
+
+class QAction;
+class QActionGroup;
+class QButtonGroup;
+class QComboBox;
+class QLabel;
+class QMenu;
+class QMenuBar;
+class QProgressBar;
+class QPushButton;
+class QSlider;
+class QTabWidget;
+class QToolButton;
+class TDeviceButton;
+class TPageScroller;
+class TssDropFileEdit;
+
+// Images of one size, each a pair of glyphs side by side: normal and greyed.
+class TImageList
+{
+public:
+    TImageList(int _width, int _height) : FWidth(_width), FHeight(_height) {}
+    void Add(const QPixmap &_pair) { FImages.append(_pair); }
+    int Count() const { return int(FImages.size()); }
+    // The pair as an icon with a normal and a disabled look; null outside the list.
+    QIcon Glyph(int _index) const;
+    int Width() const { return FWidth; }
+    int Height() const { return FHeight; }
+
+private:
+    int FWidth;
+    int FHeight;
+    QList<QPixmap> FImages;
+};
+
+// The main window: the controls of the user's choice and the long-lived
+// objects of the program. Its member definitions are split by concern:
+// MainForm.cpp (controls and layout), MainFormFormat.cpp (format, size,
+// quality and options), MainFormSource.cpp (source and output),
+// MainFormDevices.cpp (device page), MainFormLanguage.cpp (interface texts),
+// MainFormStartup.cpp (creation and closing) and MainFormConversion.cpp (the
+// conversion run).
+class TMainForm : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    // The application title, also the store's program name.
+    static const QString AppTitle;
+
+    explicit TMainForm(QWidget *_parent = nullptr);
+    ~TMainForm() override;
+
+    // --- controls placed on the window ---
+    QMenuBar *MainMenu = nullptr;
+    QLabel *SourceFileNameLabel = nullptr;
+    TssDropFileEdit *SourceFilenameEdit = nullptr;
+    QPushButton *OpenBitBtn = nullptr;
+    QPushButton *DropDownBitBtn = nullptr;
+    QLabel *Image1 = nullptr;
+    QLabel *ConvertToLabel = nullptr;
+    QTabWidget *VideoPageControl = nullptr;
+    QWidget *FormatTabSheet = nullptr;
+    QWidget *DeviceTabSheet = nullptr;
+    QLabel *OutFileLabel = nullptr;
+    QToolButton *OpenOutSpeedButton = nullptr;
+    TssDropFileEdit *OutVideoFileBEdit = nullptr;
+    QToolButton *OpenFileBitBtn = nullptr;
+    QToolButton *OpenFolderBitBtn = nullptr;
+    QPushButton *ConvertBitBtn = nullptr;
+    QPushButton *StopConvBitBtn = nullptr;
+    QLabel *InfoLabel = nullptr;
+    QProgressBar *ProgressBar = nullptr;
+
+    // --- format page ---
+    QLabel *OutFormatLabel = nullptr;
+    QComboBox *OutFormatComboBox = nullptr;
+    QLabel *OutSizeLabel = nullptr;
+    QComboBox *OutSizeComboBox = nullptr;
+    QLabel *QualityLabel = nullptr;
+    QComboBox *QualityComboBox = nullptr;
+    QLabel *LowQLabel = nullptr;
+    QSlider *QualityTrackBar = nullptr;
+    QLabel *HiQLabel = nullptr;
+    QLabel *AdditionLabel = nullptr;
+
+    // --- device page ---
+    TPageScroller *DevicePageScroller = nullptr;
+    QWidget *DeviceButtonsPanel = nullptr;
+    QButtonGroup *DeviceButtonGroup = nullptr;
+    QList<TDeviceButton *> DeviceButtons;
+
+    // --- main menu ---
+    QMenu *N1 = nullptr; // File
+    QAction *N3 = nullptr;
+    QAction *OpenSourceFolderAction1 = nullptr;
+    QAction *N4 = nullptr;
+    QMenu *ViewMenuItem = nullptr;
+    QMenu *LanguageMenuItem = nullptr;
+    QAction *SoundAction1 = nullptr;
+    QMenu *N2 = nullptr; // Help
+    QAction *ContentsAction1 = nullptr;
+    QAction *HomePageAction1 = nullptr;
+    QAction *CheckUpdateAction1 = nullptr;
+    QAction *AboutAction1 = nullptr;
+
+    // --- actions ---
+    QAction *OpenSourceFileAction = nullptr;
+    QAction *OpenSourceFolderAction = nullptr;
+    QAction *ExitAction = nullptr;
+    QAction *SoundAction = nullptr;
+    QAction *ContentsAction = nullptr;
+    QAction *HomePageAction = nullptr;
+    QAction *EmailAction = nullptr;
+    QAction *CheckUpdateAction = nullptr;
+    QAction *AboutAction = nullptr;
+
+    // --- pop-up menus ---
+    QMenu *SourcePopupMenu = nullptr;
+    QActionGroup *SourceModeGroup = nullptr;
+    QAction *OpenFileMenuItem = nullptr;
+    QAction *OpenFolderMenuItem = nullptr;
+    QMenu *AdditionPopupMenu = nullptr;
+    QAction *NoSoundPopupMenu = nullptr;
+    QAction *CopySoundsPM = nullptr;
+    QAction *CopySubtitlesPM = nullptr;
+    QAction *DeinterlacePM = nullptr;
+    QAction *SameAspectRationPMenu = nullptr;
+
+    // --- dialogs (what each shows; TDialogs shows them) ---
+    TFileDialogRequest SourceOpenDialog;
+    TFileDialogRequest SourceFileOpenDialog;
+    TFileDialogRequest OutOpenDialog;
+
+    // --- timer and images ---
+    QTimer *AutoTimer = nullptr;
+    // What AutoTimer does when it fires: 1 start a conversion, 4 close, 0 nothing.
+    int AutoTimerTag = 0;
+    TImageList ImageList16x32{32, 16};
+
+    // Remembered item indexes of the size and quality boxes (-1 = none).
+    int OutSizeComboBoxTag = 0;
+    int QualityComboBoxTag = -1;
+
+    // --- long-lived objects and fields ---
+    std::unique_ptr<TQBXRegistry> MyReg;
+    TLanguage Language;
+    std::unique_ptr<TDevicePresets> DevicePresets;
+    TVSourceInfo VideoSourceInfo;
+    TConversionSettings ConversionSettings;
+
+    QString CurrentLanguage;
+    QStringList LNGA;
+    QString HELP_FILENAME;
+    QString HOMEPAGE_LINK;
+    QString UPDATE_URL;
+
+    QString ProgramDir; // with a trailing separator
+    QString SoundDir;
+    QString AppDataDir;
+
+    int SelectedDeviceID = 0;
+    bool isFirstEnableOutBox = true;
+    bool StopConvFlag = false;
+    bool isAutoMode = false;
+    bool CloseOnCompleteFlag = false;
+    int ConvertForPM_DID = 0;
+    QString ConvertForAppName;
+    bool SoundEnabled = true;
+    QString CopyVOBFileName;
+    QString ProgressFileName;
+    int counterForUpdProgress = 0;
+    bool NeedStartFastUpdate = false;
+
+    // --- start-up and closing ---
+    void FormCreate();
+    bool FormCloseQuery();
+    void FormClose();
+
+    // --- format, size, quality and options ---
+    void EnableFormatControls(bool Enable);
+    void OutFormatComboBoxChange();
+    void QualityComboBoxChange();
+    void QualityTrackBarChange();
+    void AdditionLabelClick();
+    void AdditionLabelMouseEnter();
+    void AdditionLabelMouseLeave();
+    void AdditionPopupMenuPopup();
+    void NoSoundPopupMenuClick();
+    void CopySoundsPMClick();
+    QString FormatExtension() const;
+    void UpdateWindowCaption();
+    // The size box's item that its text names; -1 for a typed size.
+    int OutSizeItemIndex() const;
+    void SelectOutSizeItem(int _index);
+    // The record taken from the controls as they stand now.
+    TConversionSettings TakeConversionSettings() const;
+
+    // --- source and output ---
+    void SetOpenAsFolder(bool AsFolder);
+    void OpenBitBtnClick();
+    void DropDownBitBtnClick();
+    void OpenFileMenuItemClick();
+    void OpenFolderMenuItemClick();
+    void OpenSourceFileActionExecute();
+    void OpenSourceFolderActionExecute();
+    void OpenSourceFileActionUpdate();
+    void OpenSourceFolderActionUpdate();
+    void SelectSource(const QString &Path);
+    void SourceFilenameEditDropFile(QObject *Sender, const QString &FileName,
+                                    const QPoint &DropPoint);
+    void SourceFilenameEditChange();
+    QString DeriveOutputFileName(const QString &S) const;
+    void OutVideoFileBEditChange();
+    void OutVideoFileBEditExit();
+    void OpenOutSpeedButtonClick();
+    void OpenFileBitBtnClick();
+    void OpenFolderBitBtnClick();
+    void EnableSourceControls(bool Enable);
+
+    // --- device page ---
+    void BuildDeviceButtons();
+    void DeviceButtonClick(TDeviceButton *Sender);
+    void VideoPageControlChange();
+    // Shows a page from the code; unlike the user's switch it runs no handler.
+    void SelectPage(int _index);
+    void DevicePageScrollerScroll(int &Delta);
+    // The preset SelectedDeviceID names, or null.
+    const TDevPreset *SelectedDevice() const;
+
+    // --- interface texts and language menu ---
+    void ApplyLanguage();
+    QStringList ListLanguages() const;
+    void BuildLanguageMenu();
+    void CheckCurrentLanguageItem();
+    void ViewMenuItemClick();
+    void LanguageItemClick(QObject *Sender);
+    QString GetDefaultLanguage() const;
+    QString Text(const TTextId &_id) const;
+
+    // --- conversion run and its companions ---
+    void ConvertBitBtnClick();
+    void StopConvBitBtnClick();
+    void AutoTimerTimer();
+    void ShowProgress(int Percent, bool IsJoin);
+    void SoundActionExecute();
+    void SoundActionUpdate();
+    void ExitActionExecute();
+    void ContentsActionExecute();
+    void HomePageActionExecute();
+    void EmailActionExecute();
+    void CheckUpdateActionExecute();
+    void AboutActionExecute();
+
+protected:
+    void closeEvent(QCloseEvent *_event) override;
+    bool eventFilter(QObject *_watched, QEvent *_event) override;
+
+private:
+    void CreateControls();
+    void CreateFormatPage();
+    void CreateDevicePage();
+    void CreateMenus();
+    void CreateActions();
+    void CreatePopupMenus();
+    void CreateDialogs();
+    void LoadImages();
+    void ConnectEvents();
+    void SetTabOrder();
+    QAction *AddMenuItem(QMenu *_menu, QAction *_action, const QString &_name);
+    void SetSourceText(const QString &_text);
+    bool IsPromptText(const QString &_text) const;
+    void ScrollHeldDeviceIntoView(int _position);
+
+    void FitLabels();
+
+    bool FClosing = false;
+    bool FPageFromCode = false;
+};

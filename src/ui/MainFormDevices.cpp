@@ -1,0 +1,74 @@
+// The device page: one picture button per device preset in a scrolling strip.
+
+#include "ui/MainForm.h"
+
+#include "support/PathUtils.h"
+#include "ui/widgets/DeviceButton.h"
+#include "ui/widgets/DropFileEdit.h"
+#include "ui/widgets/PageScroller.h"
+
+#include <QButtonGroup>
+#include <QTabWidget>
+
+namespace {
+
+constexpr int DeviceButtonSize = 70;
+constexpr int DeviceButtonPitch = 78;
+
+} // namespace
+
+const TDevPreset *TMainForm::SelectedDevice() const
+{
+    if (!DevicePresets || SelectedDeviceID <= 0)
+        return nullptr;
+    return DevicePresets->GetDeviceByID(SelectedDeviceID);
+}
+
+void TMainForm::BuildDeviceButtons()
+{
+    if (!DevicePresets)
+        return;
+    const int count = DevicePresets->Count();
+    DeviceButtonsPanel->resize(count * DeviceButtonPitch, DeviceButtonsPanel->height());
+    const QString images = JoinPath(ProgramDir, QStringLiteral("images"));
+    const QString shared = JoinPath(images, QStringLiteral("device1_4state.bmp"));
+    for (int i = 0; i < count; ++i) {
+        const TDevPreset *preset = DevicePresets->Device(i);
+        if (!preset)
+            continue;
+        auto *button = new TDeviceButton(DeviceButtonsPanel);
+        button->setObjectName(QStringLiteral("DeviceButton%1").arg(i));
+        button->setGeometry(i * DeviceButtonPitch, 1, DeviceButtonSize, DeviceButtonSize);
+        button->setToolTip(preset->Name);
+        button->SetFallbackText(preset->Name);
+        button->SetTag(preset->ID);
+        // The picture's key is the name without blanks, lowered: the preset's idName.
+        const QString own =
+            JoinPath(images, QStringLiteral("device_") + preset->idName + QStringLiteral(".bmp"));
+        button->LoadPicture({FileExists(own) ? own : shared, shared});
+        connect(button, &TDeviceButton::clicked, this,
+                [this, button]() { DeviceButtonClick(button); });
+        DeviceButtonGroup->addButton(button);
+        button->setEnabled(DeviceButtonsPanel->isEnabled());
+        button->show();
+        DeviceButtons.append(button);
+    }
+}
+
+void TMainForm::DeviceButtonClick(TDeviceButton *Sender)
+{
+    SelectedDeviceID = Sender->Tag();
+    VideoPageControlChange();
+}
+
+void TMainForm::VideoPageControlChange()
+{
+    UpdateWindowCaption();
+    OutVideoFileBEdit->setText(DeriveOutputFileName(SourceFilenameEdit->text()));
+    SourceFilenameEditChange();
+}
+
+void TMainForm::DevicePageScrollerScroll(int &Delta)
+{
+    Delta = 13;
+}

@@ -1,0 +1,171 @@
+// Choosing the source and the output file.
+
+#include "ui/MainForm.h"
+
+#include "conversion/FolderSource.h"
+#include "conversion/OutputRules.h"
+#include "conversion/SourceProbe.h"
+#include "localization/TextIds.h"
+#include "support/PathUtils.h"
+#include "ui/widgets/DropFileEdit.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QTabWidget>
+
+bool TMainForm::IsPromptText(const QString &_text) const
+{
+    return !_text.isEmpty() && _text == Text(TextIds::SourcePrompt);
+}
+
+void TMainForm::SetSourceText(const QString &_text)
+{
+    SourceFilenameEdit->setText(_text);
+}
+
+void TMainForm::SetOpenAsFolder(bool AsFolder)
+{
+    OpenFolderMenuItem->setChecked(AsFolder);
+    OpenFileMenuItem->setChecked(!AsFolder);
+    OpenBitBtn->setIcon(ImageList16x32.Glyph(AsFolder ? 1 : 0));
+}
+
+void TMainForm::OpenBitBtnClick()
+{
+    if (OpenFolderMenuItem->isChecked())
+        OpenFolderMenuItemClick();
+    else
+        OpenFileMenuItemClick();
+}
+
+void TMainForm::DropDownBitBtnClick()
+{
+    SourcePopupMenu->popup(OpenBitBtn->mapToGlobal(OpenBitBtn->rect().bottomLeft()));
+}
+
+void TMainForm::OpenFileMenuItemClick()
+{
+    SetOpenAsFolder(false);
+    const QString fileName = TDialogs::OpenFile(this, SourceOpenDialog);
+    if (!fileName.isEmpty())
+        SelectSource(fileName);
+}
+
+void TMainForm::OpenFolderMenuItemClick()
+{
+    SetOpenAsFolder(true);
+    QString folder =
+        TDialogs::PickFolder(this, SourceFileOpenDialog.fdTitle, SourceFileOpenDialog.fdFolder);
+    if (!folder.isEmpty() && FindMediaFolder(folder))
+        SelectSource(NormalizeDirPath(folder));
+}
+
+void TMainForm::OpenSourceFileActionExecute()
+{
+    OpenFileMenuItem->trigger();
+}
+
+void TMainForm::OpenSourceFolderActionExecute()
+{
+    OpenFolderMenuItem->trigger();
+}
+
+void TMainForm::OpenSourceFileActionUpdate()
+{
+    OpenSourceFileAction->setEnabled(OpenBitBtn->isEnabled());
+}
+
+void TMainForm::OpenSourceFolderActionUpdate()
+{
+    OpenSourceFolderAction->setEnabled(OpenBitBtn->isEnabled());
+}
+
+void TMainForm::SelectSource(const QString &Path)
+{
+    SetSourceText(Path);
+    OutVideoFileBEdit->setText(DeriveOutputFileName(SourceFilenameEdit->text()));
+    SourceFilenameEditChange();
+}
+
+void TMainForm::SourceFilenameEditDropFile(QObject *, const QString &FileName, const QPoint &)
+{
+    QString path = FileName;
+    if (!ExtractFileExt(path).isEmpty()) {
+        if (!MatchesMediaFilter(path))
+            return;
+    } else if (!FindMediaFolder(path)) {
+        return;
+    }
+    SelectSource(path);
+}
+
+void TMainForm::SourceFilenameEditChange()
+{
+    const QString source = SourceFilenameEdit->text();
+    CopySoundsPM->setChecked(false);
+    CopySubtitlesPM->setChecked(false);
+    DeinterlacePM->setChecked(false);
+    ShowProgress(0, false);
+    InfoLabel->setText(LNGA.value(miPreparing));
+    // Probing holds the window; let the status text show first.
+    InfoLabel->repaint();
+
+    QString folder = source;
+    const bool valid = FileExists(source) || (FindMediaFolder(folder) && folder == source);
+    if (valid) {
+        EnableFormatControls(true);
+        if (ProbeSource(source, VideoSourceInfo, AppDataDir)) {
+            const TVSourceInfo &info = VideoSourceInfo;
+            CopySoundsPM->setChecked(info.vsIsDVD &&
+                                     !info.vsAudioCodecLC.contains(QLatin1String("mp2")) &&
+                                     !info.vsAudioCodecLC.contains(QLatin1String("pcm_dvd")));
+            CopySubtitlesPM->setChecked(info.vsIsDVD && info.vsSubtitle);
+            DeinterlacePM->setChecked(info.vsIsDVD);
+        }
+    } else {
+        EnableFormatControls(false);
+    }
+
+    InfoLabel->clear();
+    UpdateWindowCaption();
+    NoSoundPopupMenu->setChecked(false);
+    SourceFilenameEdit->setToolTip(PathHint(Text(TextIds::SourcePrompt), source));
+}
+
+QString TMainForm::DeriveOutputFileName(const QString &S) const
+{
+    // The prompt, or nothing at all, names no source to take a name from.
+    if (S.isEmpty() || IsPromptText(S))
+        return QString();
+    return ::DeriveOutputFileName(S, VideoPageControl->currentIndex(), FormatExtension(),
+                                  SelectedDevice());
+}
+
+void TMainForm::OutVideoFileBEditChange()
+{
+    OutVideoFileBEdit->setToolTip(PathHint(Text(TextIds::OutputHint), OutVideoFileBEdit->text()));
+}
+
+void TMainForm::OutVideoFileBEditExit()
+{
+    const QString completed = CompleteOutputFileName(OutVideoFileBEdit->text(), FormatExtension());
+    if (completed != OutVideoFileBEdit->text())
+        OutVideoFileBEdit->setText(completed);
+    EnableFormatControls(true);
+}
+
+void TMainForm::OpenOutSpeedButtonClick()
+{
+    const QString out = OutVideoFileBEdit->text();
+    OutOpenDialog.fdFolder = ExtractFileDir(out);
+    OutOpenDialog.fdFileName = ExtractFileName(out);
+    // Entries 4 to 15 are the formats in the order of the format box.
+    OutOpenDialog.fdFilterIndex = OutFormatComboBox->currentIndex() + 4;
+    OutOpenDialog.fdDefaultExt = FormatExtension();
+    const QString chosen = TDialogs::OpenFile(this, OutOpenDialog);
+    if (!chosen.isEmpty())
+        OutVideoFileBEdit->setText(chosen);
+}
