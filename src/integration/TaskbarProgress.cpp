@@ -1,0 +1,25 @@
+#include "integration/TaskbarProgress.h"
+
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QVariantMap>
+
+TTaskbarProgress::TTaskbarProgress(const QString &_AppUri) : AppUri(_AppUri) {}
+
+void TTaskbarProgress::SetProgress(TState State, int Value)
+{
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected())
+        return;
+    QVariantMap properties;
+    if (State == tbsNormal) {
+        properties.insert(QStringLiteral("progress"), qBound(0, Value, 100) / 100.0);
+        properties.insert(QStringLiteral("progress-visible"), true);
+    } else {
+        properties.insert(QStringLiteral("progress-visible"), false);
+    }
+    QDBusMessage update = QDBusMessage::createSignal(
+        QLatin1String(ObjectPath), QLatin1String(Interface), QStringLiteral("Update"));
+    update << AppUri << properties;
+    bus.send(update);
+}
