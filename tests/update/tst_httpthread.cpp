@@ -56,6 +56,7 @@ private slots:
     void goneReceiverDropsAnswer();
     void abortEndsHangingRequest();
     void stopAllRequestsEndsHangingRequestsWithoutCallback();
+    void quittingTheApplicationEndsHangingRequest();
     void stalledServerTimesOut();
     void multipartPost();
     void decodeHttpBody_data();
@@ -269,6 +270,20 @@ void TestHttpThread::stopAllRequestsEndsHangingRequestsWithoutCallback()
     (new THTTPThread)->Get(Server->Url(QStringLiteral("/u")), Recorder(answer));
     QTRY_COMPARE(Server->HeldCount(), 2);
     QVERIFY(THTTPThread::StopAllRequests(1000));
+    QCOMPARE(THTTPThread::LiveCount(), 0);
+    QCoreApplication::processEvents();
+    QCOMPARE(answer.Calls, 0);
+}
+
+void TestHttpThread::quittingTheApplicationEndsHangingRequest()
+{
+    Server->Hold("/u");
+    TAnswer answer;
+    (new THTTPThread)->Get(Server->Url(QStringLiteral("/u")), Recorder(answer));
+    QTRY_COMPARE(Server->HeldCount(), 1);
+    // The program's own message loop ends as a closed window ends it.
+    QTimer::singleShot(0, QCoreApplication::instance(), &QCoreApplication::quit);
+    QCoreApplication::exec();
     QCOMPARE(THTTPThread::LiveCount(), 0);
     QCoreApplication::processEvents();
     QCOMPARE(answer.Calls, 0);
