@@ -12,6 +12,8 @@ TPageScroller::TPageScroller(QWidget *_parent) : QWidget(_parent)
     setMouseTracking(true);
     FView = new QWidget(this);
     FView->setObjectName(QStringLiteral("PageScrollerView"));
+    // The pointer going into the view leaves the arrows without telling the strip.
+    FView->installEventFilter(this);
     FAutoTimer.setInterval(AutoScrollInterval);
     connect(&FAutoTimer, &QTimer::timeout, this, &TPageScroller::AutoStep);
     Relayout();
@@ -122,8 +124,10 @@ void TPageScroller::AutoStep()
 
 bool TPageScroller::eventFilter(QObject *_watched, QEvent *_event)
 {
-    if (_watched == FControl && (_event->type() == QEvent::Resize))
+    if (_watched == FControl && _event->type() == QEvent::Resize)
         Relayout();
+    else if (_watched == FView && _event->type() == QEvent::Enter)
+        UpdateHover(QPoint(-1, -1));
     return QWidget::eventFilter(_watched, _event);
 }
 
