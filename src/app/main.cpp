@@ -1,11 +1,22 @@
+#include "conversion/EncoderProgram.h"
+#include "support/PathUtils.h"
 #include "ui/MainForm.h"
 
 #include <QApplication>
+#include <QIcon>
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(TMainForm::AppTitle);
+    // The desktop entry's name: taskbars group the window under its launcher.
+    QApplication::setDesktopFileName(QStringLiteral("frobnik"));
+    // An installed copy finds its icon in the theme, a built one beside itself.
+    QApplication::setWindowIcon(QIcon::fromTheme(
+        QStringLiteral("frobnik"),
+        QIcon(
+            JoinPath(ProgramFolder(), QStringLiteral("icons/hicolor/256x256/apps/frobnik.png")))));
+
     TMainForm window;
     window.show();
     return app.exec();

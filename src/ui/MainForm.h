@@ -3,11 +3,14 @@
 #include "app/settings/QBXRegistry.h"
 #include "conversion/ConversionSettings.h"
 #include "conversion/SourceInfo.h"
+#include "integration/TaskbarProgress.h"
 #include "localization/Language.h"
 #include "presets/DevicePresets.h"
 #include "ui/Dialogs.h"
+#include "update/UpdateFlow.h"
 
 #include <QIcon>
+#include <QLockFile>
 #include <QMainWindow>
 #include <QPixmap>
 #include <QTimer>
@@ -27,6 +30,7 @@ class QSlider;
 class QTabWidget;
 class QToolButton;
 class TDeviceButton;
+struct TCommandLineOptions;
 class TPageScroller;
 class TssDropFileEdit;
 
@@ -186,11 +190,20 @@ public:
     QString ProgressFileName;
     int counterForUpdProgress = 0;
     bool NeedStartFastUpdate = false;
+    // The update checker with the routines of the quiet and the menu check.
+    std::unique_ptr<TUpdateFlow> UpdateFlow;
+    // Progress on the taskbar button; null when it cannot be shown.
+    std::unique_ptr<TTaskbarProgress> TaskbarList3;
+    // Held from start-up to close, as other programs of the family expect.
+    std::unique_ptr<QLockFile> AppMutex;
 
     // --- start-up and closing ---
     void FormCreate();
     bool FormCloseQuery();
     void FormClose();
+    // The options of QCoreApplication::arguments(), or a record already read.
+    void ApplyCommandLineOptions();
+    void ApplyCommandLineOptions(const TCommandLineOptions &_options);
 
     // --- format, size, quality and options ---
     void EnableFormatControls(bool Enable);
@@ -285,6 +298,10 @@ private:
     QAction *AddMenuItem(QMenu *_menu, QAction *_action, const QString &_name);
     void SetSourceText(const QString &_text);
     bool IsPromptText(const QString &_text) const;
+    // What the update routines need of the window.
+    TUpdateHost UpdateHost();
+    // Selects the size item of that text, or shows a typed size.
+    void SetOutSizeText(const QString &_text);
     void ScrollHeldDeviceIntoView(int _position);
 
     void FitLabels();

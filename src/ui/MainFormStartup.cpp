@@ -1,37 +1,94 @@
-// Creation and closing of the main window.
+// Creation and closing of the main window, and the command-line options.
 
 #include "ui/MainForm.h"
 
+#include "app/CommandLineOptions.h"
 #include "app/settings/SettingNames.h"
 #include "conversion/CommandLine.h"
 #include "conversion/EncoderProgram.h"
+#include "integration/ShellOpen.h"
 #include "localization/LanguageDefaults.h"
+#include "localization/TextIds.h"
 #include "support/PathUtils.h"
 #include "ui/widgets/DropFileEdit.h"
 #include "ui/widgets/PageScroller.h"
 
 #include <QAction>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QSlider>
 #include <QTabWidget>
 
+namespace {
+
+constexpr int MaxQualityPosition = 10;
+
+// The per-user folder of the program; empty when the system has none.
+QString UserDataFolder()
+{
+    const QString appData = GetSpecialFolderPath(CSIDL_APPDATA);
+    return appData.isEmpty() ? QString()
+                             : NormalizeDirPath(appData) + TMainForm::AppTitle + PathDelim;
+}
+
+bool IsWritableFolder(const QString &_path)
+{
+    const QFileInfo info(_path);
+    return info.isDir() && info.isWritable();
+}
+
+// A size text the encoder would accept as a frame size ("640x480 (VGA)" too).
+bool IsFrameSizeText(const QString &_text)
+{
+    TConversionSettings check;
+    check.OutSizeIndex = -1;
+    const QString argument = BuildSizeArgument(check, _text);
+    return !_text.isEmpty() && !argument.isEmpty() && argument != QLatin1String("-1");
+}
+
+} // namespace
+
 void TMainForm::FormCreate()
 {
+    // 1. The named lock. A second copy does not get it and runs all the same.
+    if (const QString lockFolder = UserDataFolder();
+        !lockFolder.isEmpty() && QDir().mkpath(lockFolder)) {
+        AppMutex = std::make_unique<QLockFile>(lockFolder + AppTitle + QStringLiteral(".lock"));
+        // Held for the whole run, however long: never taken over as stale by age.
+        AppMutex->setStaleLockTime(0);
+        AppMutex->tryLock(0);
+    }
+
+    // 2. and 3. The folders.
     ProgramDir = IncludeTrailingPathDelimiter(ProgramFolder());
     SoundDir = JoinPath(ProgramDir, QStringLiteral("Sounds")) + PathDelim;
-    const QString appData = GetSpecialFolderPath(CSIDL_APPDATA);
-    AppDataDir = appData.isEmpty() ? ProgramDir : NormalizeDirPath(appData) + AppTitle + PathDelim;
+    AppDataDir = UserDataFolder();
+    if (AppDataDir.isEmpty())
+        AppDataDir = ProgramDir;
     if (!DirectoryExists(AppDataDir))
         QDir().mkpath(AppDataDir);
+    // The temporary files of a conversion need a folder we may write to; an
+    // installed program folder usually is not one.
+    if (!IsWritableFolder(AppDataDir) && AppDataDir != ProgramDir && IsWritableFolder(ProgramDir))
+        AppDataDir = ProgramDir;
+    if (!IsWritableFolder(AppDataDir)) {
+        const QString temporary = JoinPath(QDir::tempPath(), AppTitle) + PathDelim;
+        if (QDir().mkpath(temporary))
+            AppDataDir = temporary;
+    }
 
+    // 4. to 6. The source record, the settings store and the build number.
     VideoSourceInfo.Clear();
     MyReg = std::make_unique<TQBXRegistry>(AppTitle);
     if (MyReg->ReadIntPar(Settings::Build, Settings::BuildDefault) != Settings::CurrentBuild)
         MyReg->WriteIntPar(Settings::Build, Settings::CurrentBuild);
 
+    // 7. Start values.
     StopConvFlag = false;
     StopConvBitBtn->setEnabled(false);
     isFirstEnableOutBox = true;
@@ -40,6 +97,7 @@ void TMainForm::FormCreate()
     isAutoMode = false;
     counterForUpdProgress = 0;
 
+    // 8. to 12. The language and the interface texts.
     CurrentLanguage = MyReg->ReadStringPar(Settings::Language);
     if (CurrentLanguage.isEmpty())
         CurrentLanguage = StartLanguageFor(GetDefaultLanguage());
@@ -48,43 +106,136 @@ void TMainForm::FormCreate()
     BuildLanguageMenu();
     ApplyLanguage();
 
+    // 13. Device presets.
     DevicePresets =
         std::make_unique<TDevicePresets>(JoinPath(ProgramDir, QStringLiteral("presets.xml")));
     BuildDeviceButtons();
 
-    // The saved output settings, without running any change handler.
-    const QSignalBlocker blockFormat(OutFormatComboBox);
+    // 14. and 15. The start counter goes into the first request's URL.
+    UpdateFlow =
+        std::make_unique<TUpdateFlow>(TUpdateFlow::StartupUpdateUrl(UPDATE_URL), UpdateHost());
+
+    // 16. The saved output settings, without running any change handler.
     OutFormatComboBox->setCurrentIndex(
         MyReg->ReadIntPar(Settings::IOutFormat, Settings::IOutFormatDefault));
     const QString savedSize = MyReg->ReadStringPar(Settings::IOutSize);
-    TConversionSettings sizeCheck;
-    sizeCheck.OutSizeIndex = -1;
-    const QString sizeArgument = BuildSizeArgument(sizeCheck, savedSize);
-    if (!savedSize.isEmpty() && !sizeArgument.isEmpty() && sizeArgument != QLatin1String("-1")) {
-        const int item = OutSizeComboBox->findText(savedSize, Qt::MatchExactly);
-        if (item >= 0)
-            SelectOutSizeItem(item);
-        else
-            OutSizeComboBox->setEditText(savedSize);
-    } else {
+    if (IsFrameSizeText(savedSize))
+        SetOutSizeText(savedSize);
+    else
         SelectOutSizeItem(0);
-    }
     QualityComboBox->setCurrentIndex(
         MyReg->ReadIntPar(Settings::IOutQualityType, Settings::IOutQualityTypeDefault));
     MyReg->WriteStringPar(Settings::IOutSize, OutSizeComboBox->currentText());
     QualityTrackBar->setValue(
-        std::clamp(MyReg->ReadIntPar(Settings::IOutQuality, Settings::IOutQualityDefault), 0, 10));
+        std::clamp(MyReg->ReadIntPar(Settings::IOutQuality, Settings::IOutQualityDefault), 0,
+                   MaxQualityPosition));
     QualityTrackBarChange();
     SoundEnabled = MyReg->ReadBoolPar(Settings::SoundEnabled, Settings::SoundEnabledDefault);
     SelectPage(MyReg->ReadIntPar(Settings::VideoPageIndex, Settings::VideoPageIndexDefault));
     SelectedDeviceID =
         MyReg->ReadIntPar(Settings::SelectedDeviceID, Settings::SelectedDeviceIDDefault);
 
+    // 17. Keep proportions is on at every start; the source mode is restored.
     SameAspectRationPMenu->setChecked(true);
     SetOpenAsFolder(
         MyReg->ReadIntPar(Settings::ISrcOpenAsFolder, Settings::ISrcOpenAsFolderDefault) == 1);
 
+    // 18. and 19. The options win over everything restored.
+    if (QCoreApplication::arguments().size() > 1)
+        ApplyCommandLineOptions();
     QualityComboBoxChange();
+
+    // 20. Whether the quiet update check is due.
+    UpdateFlow->DecideQuietCheck();
+
+    // 21. The taskbar progress.
+    TaskbarList3 = std::make_unique<TTaskbarProgress>();
+}
+
+TUpdateHost TMainForm::UpdateHost()
+{
+    TUpdateHost host;
+    host.MessageText = [this](TMessageIndex _index) { return LNGA.value(_index); };
+    host.ShowInformation = [this](const QString &_text) {
+        TDialogs::Information(this, AppTitle, _text);
+    };
+    host.ConfirmYesNo = [this](const QString &_text) {
+        return TDialogs::Confirm(this, AppTitle, _text);
+    };
+    host.ShellOpen = [](const QString &Target, const QString &Parameters) {
+        ShellOpen(Target, Parameters);
+    };
+    return host;
+}
+
+void TMainForm::SetOutSizeText(const QString &_text)
+{
+    const int item = OutSizeComboBox->findText(_text, Qt::MatchExactly);
+    if (item >= 0)
+        SelectOutSizeItem(item);
+    else
+        OutSizeComboBox->setEditText(_text);
+}
+
+void TMainForm::ApplyCommandLineOptions()
+{
+    ApplyCommandLineOptions(
+        ParseCommandLineOptions(QCoreApplication::arguments(), DevicePresets.get()));
+}
+
+void TMainForm::ApplyCommandLineOptions(const TCommandLineOptions &_options)
+{
+    switch (_options.coPage) {
+    case TCommandLineOptions::pcFormat:
+        SelectPage(0);
+        OutFormatComboBox->setCurrentIndex(_options.coOutFormatIndex);
+        break;
+    case TCommandLineOptions::pcDevice:
+        SelectPage(1);
+        if (_options.coSelectedDeviceID > 0)
+            SelectedDeviceID = _options.coSelectedDeviceID;
+        break;
+    case TCommandLineOptions::pcKeep:
+        break;
+    }
+
+    switch (_options.coSize) {
+    case TCommandLineOptions::scText:
+        SetOutSizeText(_options.coOutSizeText);
+        break;
+    case TCommandLineOptions::scSourceSize:
+        SelectOutSizeItem(0);
+        break;
+    case TCommandLineOptions::scKeep:
+        break;
+    }
+
+    if (!_options.coSourceFileName.isEmpty())
+        SelectSource(_options.coSourceFileName);
+
+    if (_options.coOutQualityType == 1) {
+        QualityTrackBar->setValue(std::clamp(_options.coOutQuality, 0, MaxQualityPosition));
+        QualityComboBox->setCurrentIndex(1);
+    } else if (_options.coOutQualityType == 0) {
+        QualityComboBox->setCurrentIndex(0);
+    }
+
+    if (_options.coSameAspect == TCommandLineOptions::saCheck)
+        SameAspectRationPMenu->setChecked(true);
+    else if (_options.coSameAspect == TCommandLineOptions::saUncheck)
+        SameAspectRationPMenu->setChecked(false);
+
+    if (_options.coIsAutoMode)
+        isAutoMode = true;
+    if (_options.coStartAutoTimer) {
+        AutoTimerTag = _options.coAutoTimerTag;
+        AutoTimer->start();
+    }
+    if (_options.coCloseOnComplete)
+        CloseOnCompleteFlag = true;
+
+    ConvertForPM_DID = _options.coConvertForPM_DID;
+    ConvertForAppName = _options.coConvertForAppName;
 }
 
 bool TMainForm::FormCloseQuery()
@@ -94,6 +245,7 @@ bool TMainForm::FormCloseQuery()
 
 void TMainForm::FormClose()
 {
+    // After an automatic close the values keep what they held before the run.
     if (MyReg && AutoTimerTag != 4) {
         MyReg->WriteIntPar(Settings::IOutFormat, OutFormatComboBox->currentIndex());
         MyReg->WriteStringPar(Settings::IOutSize, OutSizeComboBox->currentText());
@@ -106,8 +258,11 @@ void TMainForm::FormClose()
             MyReg->WriteIntPar(Settings::SelectedDeviceID, SelectedDeviceID);
         MyReg->WriteIntPar(Settings::ISrcOpenAsFolder, OpenFolderMenuItem->isChecked() ? 1 : 0);
     }
+    UpdateFlow.reset();
     MyReg.reset();
+    Language = TLanguage();
     DevicePresets.reset();
+    AppMutex.reset();
 }
 
 void TMainForm::ExitActionExecute()
