@@ -16,6 +16,15 @@ if(FROBNIK_SANITIZE)
   target_link_options(frobnik_warnings INTERFACE ${_san})
 endif()
 
+# The fuzz targets learn from the coverage of our libraries, and the sanitizers
+# turn a silent fault in them into a finding.
+if(FROBNIK_FUZZ)
+  set(_fuzz -fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined
+            -fno-omit-frame-pointer)
+  target_compile_options(frobnik_warnings INTERFACE ${_fuzz})
+  target_link_options(frobnik_warnings INTERFACE ${_fuzz})
+endif()
+
 # Static library of one src/ folder. Usage:
 #   frobnik_module(name SOURCES a.cpp b.cpp LIBS Qt6::Core frobnik_support)
 function(frobnik_module name)
