@@ -96,6 +96,10 @@ QString NormalizeDirPath(const QString &Path)
             break;
         s.remove(at, 1);
     }
+    // A pair near the start also stops the collapsing at the end ("/a//"),
+    // but callers append names to the result and need exactly one separator.
+    while (s.size() > 1 && s.endsWith(pair))
+        s.chop(1);
     return EndsWithPathDelim(s) ? s : s + PathDelim;
 }
 

@@ -203,6 +203,9 @@ void TestSupport::normalizeDirPath_data()
     QTest::newRow("many doubled") << "/ho///a////b//" << "/ho/a/b/";
     QTest::newRow("leading pair stops") << "//srv/share//x" << "//srv/share//x/";
     QTest::newRow("pair at third char") << "/a//b//c" << "/a//b//c/";
+    QTest::newRow("pair at third char ends it") << "/a//" << "/a/";
+    QTest::newRow("leading pair with trailing pair") << "//srv//" << "//srv/";
+    QTest::newRow("only a pair") << " // " << "/";
     QTest::newRow("root") << "/" << "/";
     QTest::newRow("empty") << "" << "";
     QTest::newRow("spaces") << "   " << "";
