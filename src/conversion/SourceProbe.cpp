@@ -30,9 +30,11 @@ QString TrimBlanksAndControls(QStringView _s)
     return _s.mid(b, e - b).toString();
 }
 
+// A signed part ("-2") would make a garbled text shorten the total, even
+// below zero; like any other part that is no time, it counts as 0.
 qint64 TwoDigitPart(QStringView _t, qsizetype _at)
 {
-    return StrToIntDef(_t.mid(_at, 2).toString(), 0);
+    return qMax(0, StrToIntDef(_t.mid(_at, 2).toString(), 0));
 }
 } // namespace
 

@@ -60,6 +60,8 @@ void TestEngineParsers::duration_data()
     QTest::newRow("no comma after: cut-off text") << QString("Duration: 00:01:02.50") << qint64(0);
     QTest::newRow("short before comma") << QString("Duration: 0:1:2.5, start") << qint64(0);
     QTest::newRow("non-number part counts 0") << DurationLine("xx:01:02.50") << qint64(62500);
+    QTest::newRow("signed part counts 0") << DurationLine("00:-1:02.-5") << qint64(2000);
+    QTest::newRow("garbled text is never negative") << QString("Duration:   c+deb12-2026, x") << qint64(0);
     QTest::newRow("marker glued to text") << QString("xDuration: 00:00:01.00,") << qint64(1000);
     QTest::newRow("only the first 11 characters")
         << QString("Duration: 00:00:01.009999, start") << qint64(1000);
