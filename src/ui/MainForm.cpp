@@ -7,6 +7,7 @@
 #include "conversion/FolderSource.h"
 #include "conversion/OutputRules.h"
 #include "support/PathUtils.h"
+#include "ui/DemoState.h"
 #include "ui/widgets/DeviceButton.h"
 #include "ui/widgets/DropFileEdit.h"
 #include "ui/widgets/PageScroller.h"
@@ -159,6 +160,11 @@ TMainForm::TMainForm(QWidget *_parent) : QMainWindow(_parent)
     setFixedSize(ClientWidth, ClientHeight + MainMenu->sizeHint().height());
 
     FormCreate();
+
+    // A hidden hook for taking pictures of the window in a chosen state.
+    const QString demo = qEnvironmentVariable("FROBNIK_UI_DEMO");
+    if (!demo.isEmpty())
+        QTimer::singleShot(300, this, [this, demo]() { ApplyDemoState(*this, demo); });
 }
 
 TMainForm::~TMainForm() = default;
