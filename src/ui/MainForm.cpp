@@ -160,6 +160,8 @@ TMainForm::TMainForm(QWidget *_parent) : QMainWindow(_parent)
     setFixedSize(ClientWidth, ClientHeight + MainMenu->sizeHint().height());
 
     FormCreate();
+    // The first control of the tab order has the focus when the window opens.
+    OpenBitBtn->setFocus(Qt::OtherFocusReason);
 
     // A hidden hook for taking pictures of the window in a chosen state.
     const QString demo = qEnvironmentVariable("FROBNIK_UI_DEMO");

@@ -73,6 +73,7 @@ private slots:
     void storedLanguageWins();
     void settingsRestoredAndSaved();
     void enterPressesConvert();
+    void tabOrder();
 
 private:
     TMainForm &Window();
@@ -1136,6 +1137,26 @@ void TestMainForm::enterPressesConvert()
     TypeInto(w.SourceFilenameEdit, "nothing");
     QTest::keyClick(w.SourceFilenameEdit, Qt::Key_Return);
     QCOMPARE(clicks.size(), 2);
+}
+
+void TestMainForm::tabOrder()
+{
+    TMainForm &w = Window();
+    ChooseSourceFile(Touch(MediaPath("trip.avi")));
+    w.OpenBitBtn->setFocus(Qt::TabFocusReason);
+    // The Stop button is disabled and the tool buttons take no focus.
+    const QList<QWidget *> expected = {
+        w.DropDownBitBtn,    w.ConvertBitBtn,   w.SourceFilenameEdit, w.VideoPageControl->tabBar(),
+        w.OutFormatComboBox, w.OutSizeComboBox, w.QualityComboBox,    w.OutVideoFileBEdit,
+        w.OpenBitBtn};
+    for (QWidget *next : expected) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QWidget *focus = QApplication::focusWidget();
+        // An editable box hands the focus to its line edit.
+        if (focus && focus->parentWidget() == w.OutSizeComboBox)
+            focus = w.OutSizeComboBox;
+        QCOMPARE(focus, next);
+    }
 }
 
 QTEST_MAIN(TestMainForm)
