@@ -73,6 +73,25 @@ QString WriteFourStateBitmap(const QTemporaryDir &_dir, const QString &_name)
     return path;
 }
 
+// A strip of the device page's width holding a control of _controlWidth.
+struct TStrip
+{
+    explicit TStrip(int _controlWidth, bool _show = false)
+    {
+        scroller.resize(441, 71);
+        panel = new QWidget;
+        panel->resize(_controlWidth, 71);
+        scroller.SetControl(panel);
+        if (_show) {
+            scroller.show();
+            exposed = QTest::qWaitForWindowExposed(&scroller);
+        }
+    }
+    TPageScroller scroller;
+    QWidget *panel = nullptr;
+    bool exposed = false;
+};
+
 } // namespace
 
 void TestWidgets::dropReportsOnePath_data()
@@ -187,11 +206,9 @@ void TestWidgets::scrollerArrows()
 {
     QFETCH(int, controlWidth);
     QFETCH(int, position);
-    TPageScroller scroller;
-    scroller.resize(441, 71);
-    auto *panel = new QWidget;
-    panel->resize(controlWidth, 71);
-    scroller.SetControl(panel);
+    TStrip strip(controlWidth);
+    TPageScroller &scroller = strip.scroller;
+    QWidget *panel = strip.panel;
     scroller.SetPosition(position);
     QCOMPARE(scroller.Position(), position);
     QTEST(scroller.LeftArrowVisible(), "left");
@@ -206,11 +223,8 @@ void TestWidgets::scrollerArrows()
 
 void TestWidgets::scrollerSteps()
 {
-    TPageScroller scroller;
-    scroller.resize(441, 71);
-    auto *panel = new QWidget;
-    panel->resize(780, 71);
-    scroller.SetControl(panel);
+    TStrip strip(780);
+    TPageScroller &scroller = strip.scroller;
     QCOMPARE(scroller.MaxPosition(), 780 - 426);
     scroller.ScrollStep(1);
     QCOMPARE(scroller.Position(), 13);
@@ -235,11 +249,8 @@ void TestWidgets::scrollerSteps()
 
 void TestWidgets::scrollerOwnerSetsStep()
 {
-    TPageScroller scroller;
-    scroller.resize(441, 71);
-    auto *panel = new QWidget;
-    panel->resize(1000, 71);
-    scroller.SetControl(panel);
+    TStrip strip(1000);
+    TPageScroller &scroller = strip.scroller;
     connect(&scroller, &TPageScroller::Scroll, this, [](int &_delta) { _delta = 40; });
     scroller.ScrollStep(1);
     QCOMPARE(scroller.Position(), 40);
@@ -247,13 +258,10 @@ void TestWidgets::scrollerOwnerSetsStep()
 
 void TestWidgets::scrollerFollowsControlWidth()
 {
-    TPageScroller scroller;
-    scroller.resize(441, 71);
-    auto *panel = new QWidget;
-    panel->resize(475, 71);
-    scroller.SetControl(panel);
-    scroller.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&scroller));
+    TStrip strip(475, true);
+    TPageScroller &scroller = strip.scroller;
+    QWidget *panel = strip.panel;
+    QVERIFY(strip.exposed);
     QVERIFY(scroller.RightArrowVisible());
     scroller.SetPosition(scroller.MaxPosition());
     // Fewer buttons: the strip no longer scrolls and the position goes back.
@@ -265,13 +273,9 @@ void TestWidgets::scrollerFollowsControlWidth()
 
 void TestWidgets::scrollerAutoScrollsWhileHovering()
 {
-    TPageScroller scroller;
-    scroller.resize(441, 71);
-    auto *panel = new QWidget;
-    panel->resize(1014, 71);
-    scroller.SetControl(panel);
-    scroller.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&scroller));
+    TStrip strip(1014, true);
+    TPageScroller &scroller = strip.scroller;
+    QVERIFY(strip.exposed);
     QTest::mouseMove(&scroller, QPoint(200, 30));
     QVERIFY(!scroller.AutoScrolling());
     QTest::mouseMove(&scroller, QPoint(433, 30));
@@ -288,13 +292,9 @@ void TestWidgets::scrollerAutoScrollsWhileHovering()
 
 void TestWidgets::scrollerStopsAtEnd()
 {
-    TPageScroller scroller;
-    scroller.resize(441, 71);
-    auto *panel = new QWidget;
-    panel->resize(500, 71);
-    scroller.SetControl(panel);
-    scroller.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&scroller));
+    TStrip strip(500, true);
+    TPageScroller &scroller = strip.scroller;
+    QVERIFY(strip.exposed);
     QTest::mouseMove(&scroller, QPoint(433, 30));
     QVERIFY(scroller.AutoScrolling());
     QTRY_COMPARE(scroller.Position(), scroller.MaxPosition());

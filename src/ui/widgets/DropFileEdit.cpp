@@ -32,7 +32,7 @@ QString TssDropFileEdit::SingleDroppedPath(const QMimeData *_data)
 }
 
 // Text drags are refused as well: the box's text changes only through its owner.
-void TssDropFileEdit::dragEnterEvent(QDragEnterEvent *_event)
+void TssDropFileEdit::AnswerDrag(QDragMoveEvent *_event)
 {
     if (FAcceptFile && !SingleDroppedPath(_event->mimeData()).isEmpty())
         _event->acceptProposedAction();
@@ -40,12 +40,14 @@ void TssDropFileEdit::dragEnterEvent(QDragEnterEvent *_event)
         _event->ignore();
 }
 
+void TssDropFileEdit::dragEnterEvent(QDragEnterEvent *_event)
+{
+    AnswerDrag(_event);
+}
+
 void TssDropFileEdit::dragMoveEvent(QDragMoveEvent *_event)
 {
-    if (FAcceptFile && !SingleDroppedPath(_event->mimeData()).isEmpty())
-        _event->acceptProposedAction();
-    else
-        _event->ignore();
+    AnswerDrag(_event);
 }
 
 void TssDropFileEdit::dragLeaveEvent(QDragLeaveEvent *_event)

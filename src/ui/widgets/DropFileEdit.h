@@ -37,5 +37,7 @@ protected:
     void focusOutEvent(QFocusEvent *_event) override;
 
 private:
+    void AnswerDrag(QDragMoveEvent *_event);
+
     bool FAcceptFile = true;
 };
