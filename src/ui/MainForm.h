@@ -302,7 +302,6 @@ private:
     TUpdateHost UpdateHost();
     // Selects the size item of that text, or shows a typed size.
     void SetOutSizeText(const QString &_text);
-    void ScrollHeldDeviceIntoView(int _position);
 
     void FitLabels();
 
