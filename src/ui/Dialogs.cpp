@@ -66,6 +66,9 @@ QMessageBox::StandardButton ShowBox(QWidget *_parent, const TMessageRequest &_re
     else if (_request.mrKind == TMessageRequest::mkConfirmation)
         icon = QMessageBox::Question;
     QMessageBox box(icon, _request.mrTitle, _request.mrText, _buttons, _parent);
+    // Texts come from language files, file names and the update service;
+    // none of them may be taken for markup.
+    box.setTextFormat(Qt::PlainText);
     box.setDefaultButton(_default);
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }

@@ -189,7 +189,6 @@ public:
     QString CopyVOBFileName;
     QString ProgressFileName;
     int counterForUpdProgress = 0;
-    bool NeedStartFastUpdate = false;
     // The update checker with the routines of the quiet and the menu check.
     std::unique_ptr<TUpdateFlow> UpdateFlow;
     // Progress on the taskbar button; null when it cannot be shown.

@@ -1,41 +1,50 @@
-// Help, home page, mail, update check, About box and opening the output.
-// INTERIM: simple versions until the integration and update pieces are wired
-// in; to be replaced as a whole.
+// Help, home page and mail, the two buttons beside the output file box, the
+// menu's update check and the About box. The work itself lies in the
+// integration and update modules; here the window hands them what it holds.
 
 #include "ui/MainForm.h"
 
-#include "support/PathUtils.h"
+#include "integration/HostLinks.h"
+#include "ui/AboutForm.h"
 #include "ui/widgets/DropFileEdit.h"
-
-#include <QDesktopServices>
-#include <QUrl>
 
 void TMainForm::ContentsActionExecute()
 {
-    const QString help =
-        JoinPath(JoinPath(JoinPath(ProgramDir, QStringLiteral("help")),
-                          ExtractFileName(ChangeFileExt(HELP_FILENAME, QString()))),
-                 QStringLiteral("index.htm"));
-    QDesktopServices::openUrl(QUrl::fromLocalFile(help));
+    HostLinks::ContentsActionExecute(ProgramDir, HELP_FILENAME);
 }
 
 void TMainForm::HomePageActionExecute()
 {
-    QDesktopServices::openUrl(QUrl(HOMEPAGE_LINK));
+    HostLinks::HomePageActionExecute(HOMEPAGE_LINK);
 }
 
-void TMainForm::EmailActionExecute() {}
-
-void TMainForm::CheckUpdateActionExecute() {}
-
-void TMainForm::AboutActionExecute() {}
+void TMainForm::EmailActionExecute()
+{
+    HostLinks::EmailActionExecute();
+}
 
 void TMainForm::OpenFileBitBtnClick()
 {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(OutVideoFileBEdit->text()));
+    HostLinks::OpenFileBitBtnClick(OutVideoFileBEdit->text());
 }
 
 void TMainForm::OpenFolderBitBtnClick()
 {
-    QDesktopServices::openUrl(QUrl::fromLocalFile(ExtractFileDir(OutVideoFileBEdit->text())));
+    HostLinks::OpenFolderBitBtnClick(OutVideoFileBEdit->text());
+}
+
+void TMainForm::CheckUpdateActionExecute()
+{
+    // The checker lives from start-up to close; the menu cannot reach it
+    // outside that span, but a queued trigger could.
+    if (UpdateFlow)
+        UpdateFlow->CheckUpdateActionExecute();
+}
+
+void TMainForm::AboutActionExecute()
+{
+    TAboutForm box(this, HOMEPAGE_LINK, ProgramDir);
+    connect(&box, &TAboutForm::HomePageLabelClick, this, &TMainForm::HomePageActionExecute);
+    connect(&box, &TAboutForm::EmailLabelClick, this, &TMainForm::EmailActionExecute);
+    box.exec();
 }
