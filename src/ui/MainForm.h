@@ -30,6 +30,8 @@ class QSlider;
 class QTabWidget;
 class QToolButton;
 class TDeviceButton;
+struct TChildCommand;
+enum class TStepKind;
 struct TCommandLineOptions;
 class TPageScroller;
 class TssDropFileEdit;
@@ -278,6 +280,28 @@ public:
     void EmailActionExecute();
     void CheckUpdateActionExecute();
     void AboutActionExecute();
+
+    // --- conversion run: its steps and their progress (MainFormConversion.cpp) ---
+    // Runs one step as a hidden child and follows it until it ends: the
+    // child's exit code, 40 when the user stopped it, 0 when it could not be
+    // started (then *_started is false).
+    int RunWithProgress(const TChildCommand &_command, TStepKind _kind, bool *_started = nullptr);
+    // One 200 ms pass of a running step: the progress about once a second,
+    // the window's events, then the stop request. True asks the step to stop.
+    bool RunWithProgressPoll(TStepKind _kind);
+    // What RunWithProgress remembers for the one step it follows.
+    struct TStepFollow
+    {
+        int Updates = 0;      // progress updates, counted up to 20
+        bool Stalled = false; // no move of the bar over the last 20 updates
+        int LastPosition = 0;
+    };
+    TStepFollow StepFollow;
+    // True from the start of the steps of a run until its outcome is shown.
+    bool ConversionRunning = false;
+    // Where the update check attaches to a run.
+    void StartQuietUpdateCheck();
+    void OfferUpdate();
 
 protected:
     void closeEvent(QCloseEvent *_event) override;
