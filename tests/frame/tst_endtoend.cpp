@@ -1,0 +1,158 @@
+// The built program started as a download manager starts it: options on the
+// command line, no display, the real encoder.
+
+#include "ProgramRun.h"
+
+class TestEndToEnd : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void automaticConversion_data();
+    void automaticConversion();
+    void existingOutputGetsNumberedName();
+    void manualModeConvertsNothing();
+    void secondCopyConverts();
+
+private:
+    QString Program() const;
+    QByteArray FClip;
+};
+
+QString TestEndToEnd::Program() const
+{
+    return QDir(qEnvironmentVariable("FROBNIK_PROGRAM_DIR")).filePath("frobnik");
+}
+
+void TestEndToEnd::initTestCase()
+{
+    QVERIFY2(QFileInfo(Program()).isExecutable(), qPrintable(Program()));
+    QVERIFY2(!QStandardPaths::findExecutable("ffmpeg").isEmpty(), "the real encoder is needed");
+    QTemporaryDir dir;
+    QVERIFY(MakeClip(dir.filePath("clip.avi")));
+    QFile clip(dir.filePath("clip.avi"));
+    QVERIFY(clip.open(QIODevice::ReadOnly));
+    FClip = clip.readAll();
+}
+
+void TestEndToEnd::automaticConversion_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QString>("output");
+    QTest::addColumn<QString>("streams");
+    QTest::newRow("mp4") << QStringList{"-format=mp4"} << "clip.mp4"
+                         << "video,audio";
+    QTest::newRow("mp3") << QStringList{"-format=MP3"} << "clip.mp3"
+                         << "audio";
+    QTest::newRow("device") << QStringList{"-gadget=iphone"} << "clip(iPhone).mp4"
+                            << "video,audio";
+    QTest::newRow("size and caller")
+        << QStringList{"-format=webm", "-resolution=160x120", "-quality=3", "-fDID=7", "-app=qlx"}
+        << "clip.webm"
+        << "video,audio";
+}
+
+void TestEndToEnd::automaticConversion()
+{
+    QFETCH(QStringList, options);
+    QFETCH(QString, output);
+    QFETCH(QString, streams);
+    TProgramHome home;
+    QVERIFY(home.Valid());
+    const QString clip = home.Media("clip.avi");
+    QFile file(clip);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(FClip);
+    file.close();
+
+    int exitCode = -1;
+    QByteArray printed;
+    QVERIFY2(home.Run(Program(), QStringList{"-inName=" + clip, "-acm=autoClose"} + options,
+                      exitCode, printed),
+             printed.constData());
+    QCOMPARE(exitCode, 0);
+    QCOMPARE(StreamKinds(home.Media(output)), streams);
+    // Only the source and the one output are left behind.
+    QCOMPARE(QDir(home.Media()).entryList(QDir::Files).size(), 2);
+    // An automatic close writes none of the values of a normal close.
+    QCOMPARE(home.Setting("Build"), QString("43"));
+    QVERIFY(!home.HasSetting("IOutFormat"));
+    QVERIFY(!home.HasSetting("VideoPageIndex"));
+}
+
+void TestEndToEnd::existingOutputGetsNumberedName()
+{
+    TProgramHome home;
+    const QString clip = home.Media("clip.avi");
+    QFile file(clip);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(FClip);
+    file.close();
+    QFile existing(home.Media("clip.mp4"));
+    QVERIFY(existing.open(QIODevice::WriteOnly));
+    existing.write("an earlier conversion");
+    existing.close();
+
+    int exitCode = -1;
+    QByteArray printed;
+    QVERIFY2(home.Run(Program(), {"-inName=" + clip, "-format=mp4", "-acm=autoClose"}, exitCode,
+                      printed),
+             printed.constData());
+    QCOMPARE(exitCode, 0);
+    QCOMPARE(StreamKinds(home.Media("clip[1].mp4")), QString("video,audio"));
+    QVERIFY(existing.open(QIODevice::ReadOnly));
+    QCOMPARE(existing.readAll(), QByteArray("an earlier conversion"));
+}
+
+void TestEndToEnd::manualModeConvertsNothing()
+{
+    TProgramHome home;
+    const QString clip = home.Media("clip.avi");
+    QFile file(clip);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(FClip);
+    file.close();
+
+    QProcess process;
+    home.Start(process, Program(), {"-inName=" + clip, "-format=mp4", "-acm=manual"});
+    QVERIFY(process.waitForStarted());
+    // Well past the second after which an automatic start would have come.
+    QTest::qWait(4000);
+    QCOMPARE(process.state(), QProcess::Running);
+    QVERIFY(!QFile::exists(home.Media("clip.mp4")));
+    process.kill();
+    QVERIFY(process.waitForFinished());
+    QCOMPARE(QDir(home.Media()).entryList(QDir::Files), QStringList{"clip.avi"});
+}
+
+void TestEndToEnd::secondCopyConverts()
+{
+    TProgramHome home;
+    const QString clip = home.Media("clip.avi");
+    QFile file(clip);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(FClip);
+    file.close();
+
+    // The first copy holds the lock and waits for its user.
+    QProcess first;
+    home.Start(first, Program(), {"-acm=manual"});
+    QVERIFY(first.waitForStarted());
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(QDir(home.Data()).filePath("Frobnik/Frobnik.lock")),
+                             30000);
+
+    int exitCode = -1;
+    QByteArray printed;
+    QVERIFY2(home.Run(Program(), {"-inName=" + clip, "-format=mp3", "-acm=autoClose"}, exitCode,
+                      printed),
+             printed.constData());
+    QCOMPARE(exitCode, 0);
+    QCOMPARE(StreamKinds(home.Media("clip.mp3")), QString("audio"));
+    QCOMPARE(first.state(), QProcess::Running);
+    first.kill();
+    QVERIFY(first.waitForFinished());
+}
+
+QTEST_GUILESS_MAIN(TestEndToEnd)
+#include "tst_endtoend.moc"
