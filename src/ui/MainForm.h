@@ -59,8 +59,9 @@ private:
 // MainForm.cpp (controls and layout), MainFormFormat.cpp (format, size,
 // quality and options), MainFormSource.cpp (source and output),
 // MainFormDevices.cpp (device page), MainFormLanguage.cpp (interface texts),
-// MainFormStartup.cpp (creation and closing) and MainFormConversion.cpp (the
-// conversion run).
+// MainFormStartup.cpp (creation and closing), MainFormConversion.cpp (the
+// conversion run) and MainFormIntegration.cpp (help, home page, mail, the
+// output buttons, the menu's update check and the About box).
 class TMainForm : public QMainWindow
 {
     Q_OBJECT
