@@ -43,6 +43,16 @@ public:
         return _name.isEmpty() ? media : QDir(media).filePath(_name);
     }
 
+    // A copy of the clip's bytes among the media; its path.
+    QString PutClip(const QByteArray &_bytes,
+                    const QString &_name = QStringLiteral("clip.avi")) const
+    {
+        QFile file(Media(_name));
+        if (file.open(QIODevice::WriteOnly))
+            file.write(_bytes);
+        return file.fileName();
+    }
+
     QString Setting(const QString &_name) const
     {
         QSettings settings(QDir(Config()).filePath(QStringLiteral("qbx/Frobnik.conf")),
@@ -104,6 +114,16 @@ inline bool MakeClip(const QString &_path)
                   "sine=frequency=440:duration=2", "-c:v", "mpeg4", "-c:a", "mp3", "-shortest",
                   _path});
     return ffmpeg.waitForFinished(60000) && ffmpeg.exitCode() == 0 && QFile(_path).size() > 0;
+}
+
+// The bytes of such a clip; empty when the encoder could not make one.
+inline QByteArray MakeClipBytes()
+{
+    QTemporaryDir dir;
+    QFile clip(dir.filePath(QStringLiteral("clip.avi")));
+    if (!MakeClip(clip.fileName()) || !clip.open(QIODevice::ReadOnly))
+        return QByteArray();
+    return clip.readAll();
 }
 
 // The kinds of the streams of a media file, "video,audio"; empty when it cannot be read.

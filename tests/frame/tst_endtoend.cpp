@@ -29,11 +29,8 @@ void TestEndToEnd::initTestCase()
 {
     QVERIFY2(QFileInfo(Program()).isExecutable(), qPrintable(Program()));
     QVERIFY2(!QStandardPaths::findExecutable("ffmpeg").isEmpty(), "the real encoder is needed");
-    QTemporaryDir dir;
-    QVERIFY(MakeClip(dir.filePath("clip.avi")));
-    QFile clip(dir.filePath("clip.avi"));
-    QVERIFY(clip.open(QIODevice::ReadOnly));
-    FClip = clip.readAll();
+    FClip = MakeClipBytes();
+    QVERIFY(!FClip.isEmpty());
 }
 
 void TestEndToEnd::automaticConversion_data()
@@ -51,6 +48,17 @@ void TestEndToEnd::automaticConversion_data()
         << QStringList{"-format=webm", "-resolution=160x120", "-quality=3", "-fDID=7", "-app=qlx"}
         << "clip.webm"
         << "video,audio";
+    QTest::newRow("unknown, empty and huge options")
+        << QStringList{"-colour=blue",
+                       "--",
+                       "",
+                       "-resolution=",
+                       "-gadget=",
+                       "-fDID=" + QString(100000, '9'),
+                       "-format=mp4",
+                       "-quality=" + QString(5000, 'x')}
+        << "clip.mp4"
+        << "video,audio";
 }
 
 void TestEndToEnd::automaticConversion()
@@ -60,11 +68,7 @@ void TestEndToEnd::automaticConversion()
     QFETCH(QString, streams);
     TProgramHome home;
     QVERIFY(home.Valid());
-    const QString clip = home.Media("clip.avi");
-    QFile file(clip);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(FClip);
-    file.close();
+    const QString clip = home.PutClip(FClip);
 
     int exitCode = -1;
     QByteArray printed;
@@ -84,11 +88,7 @@ void TestEndToEnd::automaticConversion()
 void TestEndToEnd::existingOutputGetsNumberedName()
 {
     TProgramHome home;
-    const QString clip = home.Media("clip.avi");
-    QFile file(clip);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(FClip);
-    file.close();
+    const QString clip = home.PutClip(FClip);
     QFile existing(home.Media("clip.mp4"));
     QVERIFY(existing.open(QIODevice::WriteOnly));
     existing.write("an earlier conversion");
@@ -108,11 +108,7 @@ void TestEndToEnd::existingOutputGetsNumberedName()
 void TestEndToEnd::manualModeConvertsNothing()
 {
     TProgramHome home;
-    const QString clip = home.Media("clip.avi");
-    QFile file(clip);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(FClip);
-    file.close();
+    const QString clip = home.PutClip(FClip);
 
     QProcess process;
     home.Start(process, Program(), {"-inName=" + clip, "-format=mp4", "-acm=manual"});
@@ -129,11 +125,7 @@ void TestEndToEnd::manualModeConvertsNothing()
 void TestEndToEnd::secondCopyConverts()
 {
     TProgramHome home;
-    const QString clip = home.Media("clip.avi");
-    QFile file(clip);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(FClip);
-    file.close();
+    const QString clip = home.PutClip(FClip);
 
     // The first copy holds the lock and waits for its user.
     QProcess first;

@@ -38,11 +38,8 @@ void TestInstall::initTestCase()
     QVERIFY(install.waitForFinished(300000));
     QVERIFY2(install.exitCode() == 0, install.readAll().constData());
 
-    QTemporaryDir dir;
-    QVERIFY(MakeClip(dir.filePath("clip.avi")));
-    QFile clip(dir.filePath("clip.avi"));
-    QVERIFY(clip.open(QIODevice::ReadOnly));
-    FClip = clip.readAll();
+    FClip = MakeClipBytes();
+    QVERIFY(!FClip.isEmpty());
 }
 
 void TestInstall::installedFiles_data()
@@ -107,11 +104,7 @@ void TestInstall::desktopEntry()
 void TestInstall::installedCopyConverts()
 {
     TProgramHome home;
-    const QString clip = home.Media("clip.avi");
-    QFile file(clip);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(FClip);
-    file.close();
+    const QString clip = home.PutClip(FClip);
 
     // Started through the link; the device comes from the installed presets,
     // which only a program that finds its own folder can read.
@@ -133,11 +126,7 @@ void TestInstall::movedTreeStillWorks()
     const auto restore = qScopeGuard([&]() { QDir().rename(root, Prefix()); });
 
     TProgramHome home;
-    const QString clip = home.Media("clip.avi");
-    QFile file(clip);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(FClip);
-    file.close();
+    const QString clip = home.PutClip(FClip);
     int exitCode = -1;
     QByteArray printed;
     QVERIFY2(home.Run(root + "/bin/frobnik", {"-inName=" + clip, "-gadget=ipad", "-acm=autoClose"},
