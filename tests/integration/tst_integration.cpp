@@ -1,4 +1,5 @@
 #include "app/settings/QBXRegistry.h"
+#include "integration/DbusPeers.h"
 #include "integration/DownloadManager.h"
 #include "integration/HostLinks.h"
 #include "integration/ShellOpen.h"
@@ -48,34 +49,6 @@ QString WriteArgsScript(const QString &_dir)
 }
 
 } // namespace
-
-// Plays the running download manager: it owns its bus name and listens for
-// the notice, noting what its settings held when the notice came.
-class TFakeDownloadManager : public QObject
-{
-    Q_OBJECT
-public:
-    QList<int> Jobs;
-    QStringList PathsSeen;
-    QString AppName;
-public slots:
-    void ConversionComplete(int _job)
-    {
-        Jobs << _job;
-        PathsSeen << TQBXRegistry(AppName).ReadStringPar(QStringLiteral("conv_for_") +
-                                                         QString::number(_job));
-    }
-};
-
-class TFakeFileManager : public QObject
-{
-    Q_OBJECT
-    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.FileManager1")
-public:
-    QStringList Shown;
-public slots:
-    void ShowItems(const QStringList &uris, const QString &) { Shown << uris; }
-};
 
 class TLauncherListener : public QObject
 {

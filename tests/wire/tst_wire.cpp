@@ -3,6 +3,7 @@
 // update check against a local server, closing while a check hangs, and the
 // download manager's notice after an automatic conversion.
 
+#include "integration/DbusPeers.h"
 #include "run/RunFixture.h"
 #include "update/TestHttpServer.h"
 
@@ -69,33 +70,6 @@ void ForgetStore(const QString &_name)
 }
 
 } // namespace
-
-// Plays a running download manager: owns its bus name, listens for the
-// notice and notes what its settings held when the notice came.
-class TFakeDownloadManager : public QObject
-{
-    Q_OBJECT
-public:
-    QList<int> Jobs;
-    QStringList PathsSeen;
-public slots:
-    void ConversionComplete(int _job)
-    {
-        Jobs << _job;
-        PathsSeen << TQBXRegistry(QStringLiteral("Quillarax"))
-                         .ReadStringPar(QStringLiteral("conv_for_") + QString::number(_job));
-    }
-};
-
-class TFakeFileManager : public QObject
-{
-    Q_OBJECT
-    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.FileManager1")
-public:
-    QStringList Shown;
-public slots:
-    void ShowItems(const QStringList &_uris, const QString &) { Shown << _uris; }
-};
 
 class TestWire : public QObject
 {
@@ -261,13 +235,7 @@ private slots:
             QVERIFY(Opened.isEmpty());
     }
 
-    void aboutBox_data()
-    {
-        QTest::addColumn<QString>("language");
-        QTest::addColumn<QString>("homePage");
-        QTest::newRow("English") << "English" << HomePage;
-        QTest::newRow("Russian") << "Russian" << HomePageRu;
-    }
+    void aboutBox_data() { homePageAndMail_data(); }
 
     void aboutBox()
     {
@@ -405,6 +373,7 @@ private slots:
         QDBusConnection dm = QDBusConnection::connectToBus(QDBusConnection::SessionBus, "wire-dm");
         QVERIFY(dm.registerService("com.qbx.Quillarax"));
         TFakeDownloadManager manager;
+        manager.AppName = "Quillarax";
         QVERIFY(dm.connect(QString(), "/com/qbx/Frobnik", "com.qbx.Frobnik", "ConversionComplete",
                            &manager, SLOT(ConversionComplete(int))));
         TQBXRegistry(QStringLiteral("Quillarax")).WriteStringPar("ApplicationHandle", "1234");
