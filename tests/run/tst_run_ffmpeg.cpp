@@ -9,6 +9,8 @@
 #include <QApplication>
 #include <QStandardPaths>
 
+#include <optional>
+
 namespace {
 
 struct TStream
@@ -61,12 +63,13 @@ QList<TStream> Streams(const QString &_file)
     return streams;
 }
 
-const TStream *FirstOf(const QList<TStream> &_streams, const QString &_type)
+// A copy, so that no caller holds on to a list that is already gone.
+std::optional<TStream> FirstOf(const QList<TStream> &_streams, const QString &_type)
 {
     for (const TStream &stream : _streams)
         if (stream.Type == _type)
-            return &stream;
-    return nullptr;
+            return stream;
+    return std::nullopt;
 }
 
 double Duration(const QString &_file)
@@ -213,8 +216,8 @@ private slots:
         ChooseFormat(*Form, format);
         Convert(WorkPath("out/result." + format.toLower()));
         const QList<TStream> streams = Streams(WorkPath("out/result." + format.toLower()));
-        const TStream *v = FirstOf(streams, "video");
-        const TStream *a = FirstOf(streams, "audio");
+        const std::optional<TStream> v = FirstOf(streams, "video");
+        const std::optional<TStream> a = FirstOf(streams, "audio");
         QVERIFY(a);
         QCOMPARE(a->Codec, audio);
         if (video.isEmpty()) {
@@ -234,7 +237,7 @@ private slots:
         QVERIFY(Form->SameAspectRationPMenu->isChecked());
         Form->DeinterlacePM->setChecked(true);
         Convert(WorkPath("out/wide.mp4"));
-        const TStream *v = FirstOf(Streams(WorkPath("out/wide.mp4")), "video");
+        const std::optional<TStream> v = FirstOf(Streams(WorkPath("out/wide.mp4")), "video");
         QVERIFY(v);
         // The width asked for; the height from the source's 2:1 proportions.
         QCOMPARE(QSize(v->Width, v->Height), QSize(320, 160));
