@@ -624,5 +624,14 @@ void TestStartup::hugeAndEmptyOptions()
     QVERIFY(!w.AutoTimer->isActive());
 }
 
-QTEST_MAIN(TestStartup)
+int main(int argc, char *argv[])
+{
+    // The window reads the program's arguments as options: it must not see
+    // the test functions named on the command line.
+    int programOnly = 1;
+    QApplication app(programOnly, argv);
+    TestStartup test;
+    return QTest::qExec(&test, argc, argv);
+}
+
 #include "tst_startup.moc"
