@@ -190,8 +190,18 @@ qint64 GetFileSizeByAttributes(const QString &_fileName)
     return info.isDir() ? 0 : info.size();
 }
 
+void DiscardConcatList(TVSourceInfo &_info)
+{
+    if (!_info.vsConcatTXTFileName.isEmpty() && FileExists(_info.vsConcatTXTFileName))
+        QFile::remove(_info.vsConcatTXTFileName);
+    _info.vsConcatTXTFileName.clear();
+}
+
 bool ProbeSource(const QString &_path, TVSourceInfo &_info, const QString &_appDataDir)
 {
+    // The record owns the list its last probe wrote; a new probe writes a new
+    // one, so the old one would otherwise stay in the data folder for good.
+    DiscardConcatList(_info);
     _info.Clear();
     _info.vsFileName = _path;
     bool listWritten = true;

@@ -9,6 +9,9 @@
 // Probing a source: the encoder is run with input options only and what it
 // prints is read for durations, stream descriptions and subtitles.
 
+// Deletes the concat list the record's last folder probe wrote, if any.
+void DiscardConcatList(TVSourceInfo &_info);
+
 // Fills _info for _path (a file, or a folder path ending in a separator).
 // Folder sources write their concat list into _appDataDir (ending in a
 // separator). Returns false only when a folder's concat list could not be

@@ -155,8 +155,9 @@ void TMainForm::ConvertBitBtnClick()
         DeleteIfExists(ProgressFileName);
     }
 
-    if (!VideoSourceInfo.vsConcatTXTFileName.isEmpty())
-        DeleteIfExists(VideoSourceInfo.vsConcatTXTFileName);
+    // The name is forgotten with the file: another copy of the program may
+    // draw it next, and a later probe must not delete that copy's list.
+    DiscardConcatList(VideoSourceInfo);
     if (!CopyVOBFileName.isEmpty())
         DeleteIfExists(CopyVOBFileName);
 

@@ -421,6 +421,16 @@ void TestEngineChild::probeFolderPassesEachFileAsOneArgument()
     QCOMPARE(info.vsTotalSourceSize, qint64(3));
     QVERIFY(!info.vsIsDVD);
     QVERIFY(QFileInfo::exists(info.vsConcatTXTFileName));
+
+    // Probing again (the same folder or another source) replaces the list.
+    const QString firstList = info.vsConcatTXTFileName;
+    QVERIFY(ProbeSource(dir, info, Root() + "appdata/"));
+    QVERIFY(!QFileInfo::exists(firstList) || info.vsConcatTXTFileName == firstList);
+    const QString secondList = info.vsConcatTXTFileName;
+    QVERIFY(QFileInfo::exists(secondList));
+    QVERIFY(ProbeSource(dir + "-b.mp4", info, Root() + "appdata/"));
+    QVERIFY(!QFileInfo::exists(secondList));
+    QCOMPARE(QDir(Root() + "appdata/").entryList(QDir::Files), QStringList());
 }
 
 void TestEngineChild::probeWithMissingEncoder()
