@@ -29,7 +29,13 @@ static void PlayDetached(const QString &FileName)
         if (QLatin1String(program) == QLatin1String("aplay"))
             args << QStringLiteral("-q");
         args << FileName;
-        QProcess::startDetached(exe, args);
+        QProcess player;
+        player.setProgram(exe);
+        player.setArguments(args);
+        // A machine without a sound server is normal; its complaints are not ours.
+        player.setStandardOutputFile(QProcess::nullDevice());
+        player.setStandardErrorFile(QProcess::nullDevice());
+        player.startDetached();
         return;
     }
 }

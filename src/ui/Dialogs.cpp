@@ -1,13 +1,17 @@
 #include "ui/Dialogs.h"
 
 #include <QFileDialog>
+#include <QGuiApplication>
 #include <QQueue>
+
+#include <cstdio>
 
 namespace {
 
 struct TDialogSeam
 {
     bool dsTestMode = false;
+    bool dsShowHeadless = false;
     QQueue<QString> dsFileNames;
     QQueue<QMessageBox::StandardButton> dsAnswers;
     QList<TFileDialogRequest> dsFileRequests;
@@ -60,6 +64,12 @@ QMessageBox::StandardButton ShowBox(QWidget *_parent, const TMessageRequest &_re
     if (TakeQueuedAnswer(_request, _default == QMessageBox::Ok ? QMessageBox::Ok : QMessageBox::No,
                          answer))
         return answer;
+    if (TDialogs::headless()) {
+        // Nobody can see or answer a box without a display: the text goes to
+        // the error stream and the safe answer is taken.
+        std::fprintf(stderr, "frobnik: %s\n", qUtf8Printable(_request.mrText));
+        return _buttons.testFlag(QMessageBox::No) ? QMessageBox::No : _default;
+    }
     QMessageBox::Icon icon = QMessageBox::Information;
     if (_request.mrKind == TMessageRequest::mkWarning)
         icon = QMessageBox::Warning;
@@ -74,6 +84,19 @@ QMessageBox::StandardButton ShowBox(QWidget *_parent, const TMessageRequest &_re
 }
 
 } // namespace
+
+void TDialogs::setShowBoxesHeadless(bool _on)
+{
+    Seam().dsShowHeadless = _on;
+}
+
+bool TDialogs::headless()
+{
+    if (Seam().dsTestMode || Seam().dsShowHeadless)
+        return false;
+    const QString platform = QGuiApplication::platformName();
+    return platform == QLatin1String("offscreen") || platform == QLatin1String("minimal");
+}
 
 QStringList DialogFilterToNameFilters(const QString &_filter)
 {

@@ -52,6 +52,10 @@ public:
     // Yes / No question; true for Yes.
     static bool Confirm(QWidget *_parent, const QString &_title, const QString &_text);
 
+    // True when the program runs without any display (Qt's offscreen or
+    // minimal platform) outside tests: no one could ever answer a dialog.
+    static bool headless();
+
     // --- test seam ---
     // Queued answers are used first-in first-out, one per dialog; an empty
     // file name stands for Cancel.
@@ -61,6 +65,8 @@ public:
     // gives Cancel, a confirmation gives No.
     static void setTestMode(bool _on);
     static bool testMode();
+    // Real boxes even without a display, for tests that answer them by hand.
+    static void setShowBoxesHeadless(bool _on);
     // What was asked for since the last reset, oldest first.
     static QList<TFileDialogRequest> fileRequests();
     static QList<TMessageRequest> messages();

@@ -15,6 +15,7 @@
 #include "support/PathUtils.h"
 #include "support/Sound.h"
 #include "support/TextUtils.h"
+#include "ui/Dialogs.h"
 #include "ui/widgets/DropFileEdit.h"
 
 #include <QAction>
@@ -24,6 +25,8 @@
 #include <QLocale>
 #include <QProgressBar>
 #include <QPushButton>
+
+#include <cstdio>
 
 namespace {
 
@@ -270,12 +273,24 @@ void TMainForm::StopConvBitBtnClick()
 void TMainForm::AutoTimerTimer()
 {
     AutoTimer->stop();
-    if (AutoTimerTag == 1)
+    const bool started = AutoTimerTag == 1;
+    if (started)
         ConvertBitBtnClick();
-    if (AutoTimerTag == 4)
+    if (AutoTimerTag == 4) {
         close();
-    else
-        AutoTimerTag = 0;
+        return;
+    }
+    AutoTimerTag = 0;
+    // Without a display nobody can ever use or close the window, so an
+    // automatic run ends the program whatever its outcome; the status tells
+    // the caller whether the file was made.
+    if (started && TDialogs::headless()) {
+        const QString outcome = InfoLabel->text();
+        // A refusal before the run has already been written out by its box.
+        if (outcome != LNGA.value(miPreparing))
+            std::fprintf(stderr, "frobnik: %s\n", qUtf8Printable(outcome));
+        QCoreApplication::exit(outcome == LNGA.value(miConverted) ? 0 : 1);
+    }
 }
 
 void TMainForm::EnableSourceControls(bool Enable)

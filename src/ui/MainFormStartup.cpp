@@ -6,6 +6,7 @@
 #include "app/settings/SettingNames.h"
 #include "conversion/CommandLine.h"
 #include "conversion/EncoderProgram.h"
+#include "conversion/SourceProbe.h"
 #include "integration/ShellOpen.h"
 #include "localization/LanguageDefaults.h"
 #include "localization/TextIds.h"
@@ -258,6 +259,8 @@ void TMainForm::FormClose()
             MyReg->WriteIntPar(Settings::SelectedDeviceID, SelectedDeviceID);
         MyReg->WriteIntPar(Settings::ISrcOpenAsFolder, OpenFolderMenuItem->isChecked() ? 1 : 0);
     }
+    // A folder that was chosen but never converted leaves its concat list.
+    DiscardConcatList(VideoSourceInfo);
     UpdateFlow.reset();
     MyReg.reset();
     Language = TLanguage();

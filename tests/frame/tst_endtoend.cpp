@@ -12,6 +12,8 @@ private slots:
     void automaticConversion_data();
     void automaticConversion();
     void existingOutputGetsNumberedName();
+    void headlessAutomaticRunAlwaysEnds_data();
+    void headlessAutomaticRunAlwaysEnds();
     void manualModeConvertsNothing();
     void secondCopyConverts();
 
@@ -103,6 +105,37 @@ void TestEndToEnd::existingOutputGetsNumberedName()
     QCOMPARE(StreamKinds(home.Media("clip[1].mp4")), QString("video,audio"));
     QVERIFY(existing.open(QIODevice::ReadOnly));
     QCOMPARE(existing.readAll(), QByteArray("an earlier conversion"));
+}
+
+void TestEndToEnd::headlessAutomaticRunAlwaysEnds_data()
+{
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("printed");
+    // Without a display nobody could close the window, so no automatic mode
+    // may leave the program waiting: success ends with 0, anything else with 1.
+    QTest::newRow("auto success") << QStringList{"-format=mp3", "-acm=auto"} << 0
+                                  << "Conversion complete";
+    QTest::newRow("refusal: unknown device")
+        << QStringList{"-gadget=toaster", "-acm=autoClose"} << 1 << "choose a device";
+    QTest::newRow("no format") << QStringList{"-format=xyz", "-acm=autoSilent"} << 1 << "";
+}
+
+void TestEndToEnd::headlessAutomaticRunAlwaysEnds()
+{
+    QFETCH(QStringList, options);
+    QFETCH(int, status);
+    QFETCH(QString, printed);
+    TProgramHome home;
+    const QString clip = home.PutClip(FClip);
+    int exitCode = -1;
+    QByteArray output;
+    QVERIFY2(home.Run(Program(), QStringList{"-inName=" + clip} + options, exitCode, output),
+             output.constData());
+    QCOMPARE(exitCode, status);
+    QVERIFY2(output.contains(printed.toUtf8()), output.constData());
+    if (status != 0)
+        QCOMPARE(QDir(home.Media()).entryList(QDir::Files), QStringList{"clip.avi"});
 }
 
 void TestEndToEnd::manualModeConvertsNothing()

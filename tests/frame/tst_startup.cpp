@@ -51,6 +51,8 @@ private:
 
 void TestStartup::initTestCase()
 {
+    // These tests look at the update address the language chose.
+    qunsetenv("FROBNIK_UPDATE_URL");
     TDialogs::setTestMode(true);
     const QString fake = qEnvironmentVariable("FROBNIK_FAKE_ENCODER");
     if (!fake.isEmpty())

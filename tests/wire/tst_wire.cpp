@@ -338,6 +338,7 @@ private slots:
         Server.Route("/update.php", Ok(UpdateDocument("0.9.0.1", changes, DownloadUrl.toUtf8())));
         MakeForm("English");
         TDialogs::setTestMode(false);
+        TDialogs::setShowBoxesHeadless(true);
         QString shownText;
         Qt::TextFormat format = Qt::AutoText;
         TWhen answer(
