@@ -15,21 +15,6 @@ namespace {
 // taken in small pieces and the limits are checked often.
 constexpr int CaptureSliceMs = 100;
 
-bool IsBlankOrControl(QChar _c)
-{
-    return _c.unicode() <= 0x20;
-}
-
-QString TrimBlanksAndControls(QStringView _s)
-{
-    qsizetype b = 0, e = _s.size();
-    while (b < e && IsBlankOrControl(_s[b]))
-        ++b;
-    while (e > b && IsBlankOrControl(_s[e - 1]))
-        --e;
-    return _s.mid(b, e - b).toString();
-}
-
 // A signed part ("-2") would make a garbled text shorten the total, even
 // below zero; like any other part that is no time, it counts as 0.
 qint64 TwoDigitPart(QStringView _t, qsizetype _at)

@@ -20,29 +20,6 @@ QString JoinWithCrLf(const QStringList &_lines)
     return text;
 }
 
-bool IsBlankOrControl(QChar c)
-{
-    return c.unicode() <= 0x20;
-}
-
-// Only blanks and control characters: a no-break space is part of the text.
-QString TrimBlanksAndControls(const QString &s)
-{
-    qsizetype b = 0;
-    qsizetype e = s.size();
-    while (b < e && IsBlankOrControl(s[b]))
-        ++b;
-    while (e > b && IsBlankOrControl(s[e - 1]))
-        --e;
-    return s.mid(b, e - b);
-}
-
-QString DecodeWith(QStringConverter::Encoding _encoding, QByteArrayView _bytes)
-{
-    QStringDecoder decoder(_encoding, QStringDecoder::Flag::Stateless);
-    return decoder.decode(_bytes);
-}
-
 } // namespace
 
 QString LanguageSectionName(TLanguageSections _section)
@@ -66,14 +43,7 @@ QString LanguageSectionName(TLanguageSections _section)
 
 QString DecodeLanguageFile(const QByteArray &_bytes)
 {
-    const QByteArrayView bytes(_bytes);
-    if (bytes.startsWith("\xEF\xBB\xBF"))
-        return DecodeWith(QStringConverter::Utf8, bytes.sliced(3));
-    if (bytes.startsWith("\xFF\xFE"))
-        return DecodeWith(QStringConverter::Utf16LE, bytes.sliced(2));
-    if (bytes.startsWith("\xFE\xFF"))
-        return DecodeWith(QStringConverter::Utf16BE, bytes.sliced(2));
-    return DecodeLocalText(_bytes);
+    return DecodeTextWithByteOrderMark(_bytes);
 }
 
 QStringList SplitLanguageLines(const QString &_text)

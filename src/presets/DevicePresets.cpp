@@ -35,29 +35,11 @@ QString NormaliseLineBreaks(const QString &_text)
     return result;
 }
 
-bool IsBlankOrControl(QChar _c)
-{
-    return _c.unicode() <= 0x20;
-}
-
 } // namespace
 
 QString DecodePresetText(const QByteArray &_bytes)
 {
-    QString text;
-    auto decodeWith = [&_bytes](QStringConverter::Encoding encoding, qsizetype skip) {
-        QStringDecoder decoder(encoding, QStringDecoder::Flag::Stateless);
-        return QString(decoder.decode(QByteArrayView(_bytes).sliced(skip)));
-    };
-    if (_bytes.startsWith("\xEF\xBB\xBF"))
-        text = decodeWith(QStringConverter::Utf8, 3);
-    else if (_bytes.startsWith("\xFF\xFE"))
-        text = decodeWith(QStringConverter::Utf16LE, 2);
-    else if (_bytes.startsWith("\xFE\xFF"))
-        text = decodeWith(QStringConverter::Utf16BE, 2);
-    else
-        text = DecodeLocalText(_bytes);
-    return NormaliseLineBreaks(text);
+    return NormaliseLineBreaks(DecodeTextWithByteOrderMark(_bytes));
 }
 
 TDevPreset::TDevPreset(const QString &_xmlString)
@@ -100,13 +82,7 @@ void TDevicePresets::LoadFromBytes(const QByteArray &_bytes)
     if (rootEnd >= 0)
         text.truncate(rootEnd);
 
-    qsizetype begin = 0;
-    qsizetype end = text.size();
-    while (begin < end && IsBlankOrControl(text[begin]))
-        ++begin;
-    while (end > begin && IsBlankOrControl(text[end - 1]))
-        --end;
-    text = text.mid(begin, end - begin);
+    text = TrimBlanksAndControls(text);
 
     // Instead of cutting consumed text off the front, a start offset moves
     // on, and the positions of the next tags are remembered while they still

@@ -79,12 +79,7 @@ QString JoinPath(const QString &Folder, const QString &Name)
 
 QString NormalizeDirPath(const QString &Path)
 {
-    qsizetype b = 0, e = Path.size();
-    while (b < e && Path[b].unicode() <= 0x20)
-        ++b;
-    while (e > b && Path[e - 1].unicode() <= 0x20)
-        --e;
-    QString s = Path.mid(b, e - b);
+    QString s = TrimBlanksAndControls(Path);
     if (s.isEmpty())
         return QString();
     const QString pair(2, PathDelim);

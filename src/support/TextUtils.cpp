@@ -151,3 +151,29 @@ QString DecodeLocalText(const QByteArray &Bytes)
         return text;
     return QString::fromLatin1(Bytes);
 }
+
+QString TrimBlanksAndControls(QStringView S)
+{
+    qsizetype b = 0, e = S.size();
+    while (b < e && S[b].unicode() <= 0x20)
+        ++b;
+    while (e > b && S[e - 1].unicode() <= 0x20)
+        --e;
+    return S.mid(b, e - b).toString();
+}
+
+QString DecodeTextWithByteOrderMark(const QByteArray &Bytes)
+{
+    const QByteArrayView bytes(Bytes);
+    auto decode = [&bytes](QStringConverter::Encoding encoding, qsizetype skip) {
+        QStringDecoder decoder(encoding, QStringDecoder::Flag::Stateless);
+        return QString(decoder.decode(bytes.sliced(skip)));
+    };
+    if (bytes.startsWith("\xEF\xBB\xBF"))
+        return decode(QStringConverter::Utf8, 3);
+    if (bytes.startsWith("\xFF\xFE"))
+        return decode(QStringConverter::Utf16LE, 2);
+    if (bytes.startsWith("\xFE\xFF"))
+        return decode(QStringConverter::Utf16BE, 2);
+    return DecodeLocalText(Bytes);
+}

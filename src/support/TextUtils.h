@@ -28,6 +28,14 @@ QString AsciiLowerCase(const QString &S);
 // separate, double quotes group and are dropped, there is no escape.
 QStringList SplitCommandText(const QString &S);
 
+// Removes blanks and control characters (everything up to U+0020) at both
+// ends; a no-break space is part of the text.
+QString TrimBlanksAndControls(QStringView S);
+
+// A byte-order mark chooses UTF-8, UTF-16 LE or UTF-16 BE (and is dropped);
+// without one the bytes are read as DecodeLocalText reads them.
+QString DecodeTextWithByteOrderMark(const QByteArray &Bytes);
+
 // Bytes that are valid UTF-8 are read as UTF-8, anything else as Latin-1, so
 // ASCII markers always survive.
 QString DecodeLocalText(const QByteArray &Bytes);
