@@ -20,13 +20,17 @@
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLocale>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRegularExpression>
 
 #include <cstdio>
+#include <memory>
 
 namespace {
 
@@ -55,6 +59,45 @@ void DeleteIfExists(const QString &_fileName)
         QFile::remove(_fileName);
 }
 
+// Two copies of the program started on the same download at the same moment
+// both find the output name free, and the copy whose encoder then refuses
+// the other's file would delete it as its own failed output. A run holds its
+// output name for its whole length; another copy takes a held name as taken.
+// False when another copy holds the name; a name that cannot be held at all
+// (no data folder) counts as free, as it did before names were held.
+bool HoldOutputName(const QString &_appDataDir, const QString &_outFileName,
+                    std::unique_ptr<QLockFile> &_hold)
+{
+    const QByteArray key =
+        QCryptographicHash::hash(QFileInfo(_outFileName).absoluteFilePath().toUtf8(),
+                                 QCryptographicHash::Sha1)
+            .toHex()
+            .left(16);
+    auto lock = std::make_unique<QLockFile>(
+        JoinPath(_appDataDir,
+                 QStringLiteral("output-") + QString::fromLatin1(key) + QStringLiteral(".lock")));
+    // A run may take hours; only a holder that has died leaves a stale lock.
+    lock->setStaleLockTime(0);
+    if (lock->tryLock(0)) {
+        _hold = std::move(lock);
+        return true;
+    }
+    return lock->error() != QLockFile::LockFailedError;
+}
+
+// The name after _fileName in the numbering of MakeUniqueFileName, whether or
+// not _fileName exists: "clip.mp4" gives "clip[1].mp4", "clip[4].mp4" "clip[5].mp4".
+QString NextNumberedName(const QString &_fileName)
+{
+    const QString ext = ExtractFileExt(_fileName);
+    const QString base = _fileName.left(_fileName.size() - ext.size());
+    static const QRegularExpression numbered(QStringLiteral("^(.*)\\[(\\d{1,9})\\]$"));
+    const QRegularExpressionMatch m = numbered.match(base);
+    if (m.hasMatch() && !m.captured(1).contains(u'[') && !m.captured(1).contains(u']'))
+        return m.captured(1) + u'[' + QString::number(m.captured(2).toLongLong() + 1) + u']' + ext;
+    return base + QStringLiteral("[1]") + ext;
+}
+
 TChildCommand ChildOf(const TEncoderCommand &_command)
 {
     TChildCommand child;
@@ -72,14 +115,21 @@ void TMainForm::ConvertBitBtnClick()
     if (ConversionRunning)
         return;
 
-    if (FileExists(OutVideoFileBEdit->text())) {
+    std::unique_ptr<QLockFile> outputName;
+    if (FileExists(OutVideoFileBEdit->text()) ||
+        !HoldOutputName(AppDataDir, OutVideoFileBEdit->text(), outputName)) {
         if (!isAutoMode) {
             TDialogs::Information(this, AppTitle,
                                   SubstituteParams(LNGA.value(miOutputExists),
                                                    ExtractFileName(OutVideoFileBEdit->text())));
             return;
         }
-        OutVideoFileBEdit->setText(MakeUniqueFileName(OutVideoFileBEdit->text()));
+        // A name another copy is converting to counts as taken, like a file.
+        QString name = MakeUniqueFileName(OutVideoFileBEdit->text());
+        for (int attempt = 0; attempt < 10000 && !HoldOutputName(AppDataDir, name, outputName);
+             ++attempt)
+            name = MakeUniqueFileName(NextNumberedName(name));
+        OutVideoFileBEdit->setText(name);
     }
 
     StartQuietUpdateCheck();
@@ -130,8 +180,11 @@ void TMainForm::ConvertBitBtnClick()
         }
     }
 
-    // Whether the output file at the end is this run's own writing.
+    // Whether the output file at the end is this run's own writing. The
+    // encoder never replaces a file, so one that is there before it starts
+    // (another program's, made during the join) is never this run's.
     bool encoderStarted = false;
+    const bool outputWasThere = FileExists(outFileName);
     if (r == 0) {
         ProgressFileName = NewProgressFileName(AppDataDir);
         r = RunWithProgress(ChildOf(BuildEncoderCommand(EncoderProgramPath(), ProgressFileName,
@@ -146,7 +199,8 @@ void TMainForm::ConvertBitBtnClick()
             CopySoundsPM->setChecked(false);
             if (BuildEncoderArguments(TakeConversionSettings(), DevicePresets.get(), arguments,
                                       &refusals)) {
-                DeleteIfExists(outFileName);
+                if (!outputWasThere)
+                    DeleteIfExists(outFileName);
                 bool started = false;
                 r = RunWithProgress(
                     ChildOf(BuildEncoderCommand(EncoderProgramPath(), ProgressFileName,
@@ -173,7 +227,7 @@ void TMainForm::ConvertBitBtnClick()
     const bool outputExists = FileExists(outFileName);
     // Only a file the encoder of this run wrote is ever deleted.
     const auto deleteOutput = [&]() {
-        if (encoderStarted)
+        if (encoderStarted && !outputWasThere)
             DeleteIfExists(outFileName);
     };
     if (r == StepCancelledResult) {
