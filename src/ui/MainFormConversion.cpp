@@ -365,15 +365,3 @@ void TMainForm::SoundActionUpdate()
 {
     SoundAction->setChecked(SoundEnabled);
 }
-
-void TMainForm::StartQuietUpdateCheck()
-{
-    if (UpdateFlow)
-        UpdateFlow->StartQuietUpdateCheck();
-}
-
-void TMainForm::OfferUpdate()
-{
-    if (UpdateFlow)
-        UpdateFlow->OfferUpdate();
-}

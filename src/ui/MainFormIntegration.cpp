@@ -48,3 +48,15 @@ void TMainForm::AboutActionExecute()
     connect(&box, &TAboutForm::EmailLabelClick, this, &TMainForm::EmailActionExecute);
     box.exec();
 }
+
+void TMainForm::StartQuietUpdateCheck()
+{
+    if (UpdateFlow)
+        UpdateFlow->StartQuietUpdateCheck();
+}
+
+void TMainForm::OfferUpdate()
+{
+    if (UpdateFlow)
+        UpdateFlow->OfferUpdate();
+}
