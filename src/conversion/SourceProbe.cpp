@@ -1,5 +1,6 @@
 #include "conversion/SourceProbe.h"
 
+#include "conversion/ChildRunner.h"
 #include "conversion/EncoderProgram.h"
 #include "conversion/FolderSource.h"
 #include "support/PathUtils.h"
@@ -9,6 +10,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 
 namespace {
 // A wait slice of the capture loop; short, so that a flood of output is
@@ -36,6 +38,7 @@ QByteArray RunAndCaptureBytes(const QString &_program, const QStringList &_argum
     process.setStandardInputFile(QProcess::nullDevice());
     if (!_workingFolder.isEmpty())
         process.setWorkingDirectory(_workingFolder);
+    TieChildToParent(process);
     process.start(QIODevice::ReadOnly);
     if (!process.waitForStarted(-1))
         return QByteArray();
@@ -132,8 +135,30 @@ void ParseProbeText(const QString &_probeText, TVSourceInfo &_info)
     _info.vsSubtitle = _probeText.contains(QStringLiteral(": Subtitle:"));
 }
 
+namespace {
+// True when every input of the probe text is an MPEG program or transport
+// stream ("Input #1, mpeg, from ..."): only those can be joined byte by byte,
+// and only their stream lines carry the bracketed identifier looked at below.
+// Other containers print it too ("Stream #0:0[0x1](und)" for MP4 tracks) and
+// joined by bytes would be read as their first file alone.
+bool AllInputsAreMpegStreams(const QString &_probeText)
+{
+    static const QRegularExpression header(QStringLiteral("Input #\\d+, ([^,\\r\\n]*),"));
+    bool any = false;
+    for (const QRegularExpressionMatch &m : header.globalMatch(_probeText)) {
+        const QStringView format = m.capturedView(1);
+        if (format != u"mpeg" && format != u"mpegts")
+            return false;
+        any = true;
+    }
+    return any;
+}
+} // namespace
+
 bool NeedBinaryJoin(const QString &_probeText)
 {
+    if (!AllInputsAreMpegStreams(_probeText))
+        return false;
     static const QString input0 = QStringLiteral("Stream #0:");
     for (int i = 0; i <= 10; ++i) {
         const QString streamText = input0 + QString::number(i) + u'[';
@@ -192,12 +217,20 @@ bool ProbeSource(const QString &_path, TVSourceInfo &_info, const QString &_appD
     bool listWritten = true;
     if (!ExtractFileName(_path).isEmpty()) {
         _info.vsFFMpegIsrcStr = QStringLiteral(" -i \"") + _path + u'"';
-        _info.vsFFMpegInputArgs = QStringList{QStringLiteral("-i"), _path};
+        // The encoder gets the path made absolute against our own working
+        // folder: the probe runs in the program folder, and a relative name
+        // with a colon ("ab:c.avi") would be read as a protocol.
+        _info.vsFFMpegInputArgs =
+            QStringList{QStringLiteral("-i"), QFileInfo(_path).absoluteFilePath()};
         _info.vsProbeInputArgs = _info.vsFFMpegInputArgs;
         _info.vsTotalSourceSize = GetFileSizeByAttributes(_path);
     } else {
         _info.vsIsDVD = AsciiUpperCase(_path).contains(PathDelim + QStringLiteral("VIDEO_TS"));
-        const TFolderFiles files = CollectFolderFiles(_path, _info.vsIsDVD, _appDataDir);
+        // The concat list names the files by full path; the encoder would
+        // read relative ones against the list's own folder.
+        const TFolderFiles files =
+            CollectFolderFiles(IncludeTrailingPathDelimiter(QFileInfo(_path).absoluteFilePath()),
+                               _info.vsIsDVD, _appDataDir);
         listWritten = !files.ListWriteFailed;
         _info.vsConcatTXTFileName = files.ConcatListFileName;
         _info.vsTotalSourceSize = files.TotalSize;

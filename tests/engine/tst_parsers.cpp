@@ -61,7 +61,8 @@ void TestEngineParsers::duration_data()
     QTest::newRow("short before comma") << QString("Duration: 0:1:2.5, start") << qint64(0);
     QTest::newRow("non-number part counts 0") << DurationLine("xx:01:02.50") << qint64(62500);
     QTest::newRow("signed part counts 0") << DurationLine("00:-1:02.-5") << qint64(2000);
-    QTest::newRow("garbled text is never negative") << QString("Duration:   c+deb12-2026, x") << qint64(0);
+    QTest::newRow("garbled text is never negative")
+        << QString("Duration:   c+deb12-2026, x") << qint64(0);
     QTest::newRow("marker glued to text") << QString("xDuration: 00:00:01.00,") << qint64(1000);
     QTest::newRow("only the first 11 characters")
         << QString("Duration: 00:00:01.009999, start") << qint64(1000);
@@ -126,13 +127,13 @@ void TestEngineParsers::parseProbeText()
     QCOMPARE(info.vsTotalSourceDuration, qint64(0));
 }
 
-static QString Inputs(const QStringList &StreamLines)
+static QString Inputs(const QStringList &StreamLines, const QStringList &Formats = {})
 {
     QString text;
     for (int i = 0; i < StreamLines.size(); ++i)
-        text += QString("Input #%1, mpeg, from 'f%1.VOB':\n  Duration: 00:00:01.00, start: 0\n%2\n")
+        text += QString("Input #%1, %3, from 'f%1':\n  Duration: 00:00:01.00, start: 0\n%2\n")
                     .arg(i)
-                    .arg(StreamLines[i]);
+                    .arg(StreamLines[i], Formats.value(i, "mpeg"));
     return text;
 }
 
@@ -163,6 +164,16 @@ void TestEngineParsers::needBinaryJoin_data()
         << QString("Input #0, mpeg:\n%1\nInput #2, mpeg:\n  Stream #2:0[0x1e0]: Video: h264")
                .arg(v0)
         << false;
+    QTest::newRow("transport streams") << Inputs({v0, v1}, {"mpegts", "mpegts"}) << true;
+    // Phone clips: MP4 tracks carry the bracketed id too, but only MPEG
+    // streams can be joined by bytes.
+    const QString mp4 = "mov,mp4,m4a,3gp,3g2,mj2";
+    QTest::newRow("MP4 clips with other profiles")
+        << Inputs({"  Stream #0:0[0x1](und): Video: h264 (High) (avc1 / 0x31637661), yuv420p",
+                   "  Stream #1:0[0x1](und): Video: h264 (Main) (avc1 / 0x31637661), yuv420p"},
+                  {mp4, mp4})
+        << false;
+    QTest::newRow("a VOB among MP4 clips") << Inputs({v0, v1}, {"mpeg", mp4}) << false;
     QTest::newRow("empty") << QString() << false;
 }
 
@@ -261,8 +272,10 @@ void TestEngineParsers::mediaFilter_data()
     QTest::newRow("asf") << "x.asf" << true;
     QTest::newRow("txt") << "notes.txt" << false;
     QTest::newRow("IFO") << "VTS_01_0.IFO" << false;
-    QTest::newRow("no extension") << "README" << true;
-    QTest::newRow(".m inside .mp4") << "x.m" << true;
+    QTest::newRow("no extension") << "README" << false;
+    QTest::newRow(".m only begins .mp4") << "x.m" << false;
+    QTest::newRow("a dot alone") << "x." << false;
+    QTest::newRow("all files mask") << "x.*" << false;
     QTest::newRow("ts") << "x.ts" << false;
     QTest::newRow("last dot counts") << "clip.mp4.part" << false;
 }

@@ -250,7 +250,7 @@ private slots:
         QVERIFY(!Form->VideoSourceInfo.vsIsDVD);
         ChooseFormat(*Form, "MKV");
         Convert(WorkPath("out/clips.mkv"));
-        QVERIFY(Form->CopyVOBFileName.isEmpty());
+        QVERIFY(Form->ConversionRun->CopyVOBFileName().isEmpty());
         QVERIFY2(Duration(WorkPath("out/clips.mkv")) > 1.8,
                  qPrintable(QString::number(Duration(WorkPath("out/clips.mkv")))));
         QVERIFY(FirstOf(Streams(WorkPath("out/clips.mkv")), "video"));
@@ -265,7 +265,7 @@ private slots:
                  (QStringList{dvd + "VTS_01_1.VOB", dvd + "VTS_01_2.VOB"}));
         ChooseFormat(*Form, "MP4");
         Convert(WorkPath("out/dvd.mp4"));
-        QCOMPARE(Form->CopyVOBFileName, WorkPath("out/dvd.mp4.VOB"));
+        QCOMPARE(Form->ConversionRun->CopyVOBFileName(), WorkPath("out/dvd.mp4.VOB"));
         const QList<TStream> streams = Streams(WorkPath("out/dvd.mp4"));
         QVERIFY(FirstOf(streams, "video"));
         QVERIFY(FirstOf(streams, "audio"));
