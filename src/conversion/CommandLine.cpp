@@ -100,6 +100,23 @@ int EvenBelow(int _value)
     return _value - _value % 2;
 }
 
+// Takes the last column or row off an odd picture where the encoder needs
+// that side even, so that nothing is resampled; empty when nothing is odd.
+QString EvenCrop(const TVSourceInfo &_source, bool _evenWidth, bool _evenHeight)
+{
+    const bool cropWidth = _evenWidth && _source.vsVideoWidth % 2 != 0;
+    const bool cropHeight = _evenHeight && _source.vsVideoHeight % 2 != 0;
+    if (!cropWidth && !cropHeight)
+        return QString();
+    // The filter itself rounds an odd height of a 4:2:0 picture down unless
+    // told to keep it exact.
+    const bool oddHeightKept = !cropHeight && _source.vsVideoHeight % 2 != 0;
+    return QStringLiteral("crop=%1:%2%3")
+        .arg(cropWidth ? QStringLiteral("trunc(iw/2)*2") : QStringLiteral("iw"),
+             cropHeight ? QStringLiteral("trunc(ih/2)*2") : QStringLiteral("ih"),
+             oddHeightKept ? QStringLiteral(":exact=1") : QString());
+}
+
 // The video formats whose options offer deinterlacing.
 bool OffersDeinterlace(const QString &_type)
 {
@@ -281,17 +298,9 @@ bool BuildEncoderArguments(const TConversionSettings &_settings, const TDevicePr
     if (deinterlace)
         filters << kDeinterlace;
     if (frame.None && _source) {
-        // Only the odd side loses its last pixel, so no picture is resampled.
-        const bool cropWidth = evenWidth && _source->vsVideoWidth % 2 != 0;
-        const bool cropHeight = evenHeight && _source->vsVideoHeight % 2 != 0;
-        // The crop filter itself rounds an odd height of a 4:2:0 picture down
-        // unless told to keep it exact.
-        const bool oddHeightKept = !cropHeight && _source->vsVideoHeight % 2 != 0;
-        if (cropWidth || cropHeight)
-            filters << QStringLiteral("crop=%1:%2%3")
-                           .arg(cropWidth ? QStringLiteral("trunc(iw/2)*2") : QStringLiteral("iw"),
-                                cropHeight ? QStringLiteral("trunc(ih/2)*2") : QStringLiteral("ih"),
-                                oddHeightKept ? QStringLiteral(":exact=1") : QString());
+        const QString crop = EvenCrop(*_source, evenWidth, evenHeight);
+        if (!crop.isEmpty())
+            filters << crop;
     }
     QString args;
     if (frame.Scale) {
@@ -314,7 +323,6 @@ bool BuildEncoderArguments(const TConversionSettings &_settings, const TDevicePr
     const QString pixelFormat = x264 && _source && !PlaysEverywhere(_source->vsVideoPixelFormat)
                                     ? QStringLiteral(" -pix_fmt yuv420p")
                                     : QString();
-    const QString x264Codec = QStringLiteral(" -vcodec libx264") + pixelFormat;
     // Only what the source holds is mapped; without a source the option keeps
     // its old form.
     auto subtitles = [&](bool soundsMapped) {
@@ -327,7 +335,7 @@ bool BuildEncoderArguments(const TConversionSettings &_settings, const TDevicePr
     const bool downmix = _source && !_settings.NoSound && _source->vsAudioChannels > 2;
 
     if (h264) {
-        args += x264Codec;
+        args += QStringLiteral(" -vcodec libx264") + pixelFormat;
         const bool soundsMapped = !_settings.NoSound && _settings.CopySounds;
         if (_settings.NoSound)
             args += QStringLiteral(" -an");
@@ -356,8 +364,9 @@ bool BuildEncoderArguments(const TConversionSettings &_settings, const TDevicePr
     } else if (type == u"mov") {
         args += QStringLiteral(" -f mov");
         if (movH264)
-            args += x264Codec +
-                    QStringLiteral(" -crf %1").arg(Quality(qrH264RateFactor, videoPosition));
+            args += QStringLiteral(" -vcodec libx264 -crf %1")
+                        .arg(Quality(qrH264RateFactor, videoPosition)) +
+                    pixelFormat;
         args += noSoundOr(QStringLiteral(" -c:a aac") + bitRate(qrAacBitRate));
     } else if (type == u"3gp") {
         args += QStringLiteral(" -vcodec h263") +

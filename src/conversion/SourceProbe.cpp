@@ -142,9 +142,13 @@ struct TProbeStream
 {
     int Index = 0;
     TStreamKind Kind = TStreamKind::Video;
-    QStringList Fields; // the description cut at its commas
+    QStringList Fields; // the description cut at its commas; the codec comes first
     bool Default = false;
     bool AttachedPicture = false;
+    int Width = 0;
+    int Height = 0;
+    QString Layout;
+    int Channels = 0;
 };
 
 // Commas inside brackets belong to their field: "yuv420p(tv, top first)".
@@ -165,6 +169,102 @@ QStringList DescriptionFields(QStringView _description)
         }
     }
     return fields;
+}
+
+// A number the encoder printed ("25", "29.97", "1k"); 0 for anything else.
+double PrintedNumber(QStringView _text)
+{
+    double scale = 1;
+    if (_text.endsWith(u'k')) {
+        scale = 1000;
+        _text.chop(1);
+    }
+    bool ok = false;
+    const double value = _text.toDouble(&ok);
+    return ok && value > 0 && value < 1e7 ? value * scale : 0;
+}
+
+// The field "<number> <unit>" ("25 fps"), 0 when there is none.
+double UnitField(const QStringList &_fields, QLatin1String _unit)
+{
+    for (const QString &field : _fields) {
+        const QStringView f(field);
+        if (f.size() > _unit.size() + 1 && f.endsWith(_unit) &&
+            f[f.size() - _unit.size() - 1] == u' ')
+            return PrintedNumber(f.first(f.size() - _unit.size() - 1));
+    }
+    return 0;
+}
+
+// The rate the encoder takes for the stream: the base rate ("tbr"), unless
+// that is a time-base artefact far above a plausible average ("fps").
+double StreamFrameRate(const QStringList &_fields)
+{
+    const double average = UnitField(_fields, QLatin1String("fps"));
+    const double base = UnitField(_fields, QLatin1String("tbr"));
+    if (base <= 0 || (average > 0 && average < 70 && base > 210))
+        return average;
+    return base;
+}
+
+bool FrameSize(const QString &_field, int &_width, int &_height)
+{
+    static const QRegularExpression size(QStringLiteral("^([0-9]{1,5})x([0-9]{1,5})(?: |$)"));
+    const QRegularExpressionMatch match = size.match(_field);
+    if (!match.hasMatch())
+        return false;
+    const int width = match.captured(1).toInt();
+    const int height = match.captured(2).toInt();
+    // No encoder makes pictures this large; such a text is garbled.
+    if (width > 32768 || height > 32768)
+        return false;
+    _width = width;
+    _height = height;
+    return true;
+}
+
+// Channels of a layout name as the encoder prints it: "mono", "stereo",
+// "5.1(side)" (5 + 1), "22.2", "6 channels", "3 channels (FL+FR+LFE)".
+int LayoutChannels(const QString &_layout)
+{
+    static const QHash<QString, int> named = {
+        {QStringLiteral("mono"), 1},          {QStringLiteral("stereo"), 2},
+        {QStringLiteral("downmix"), 2},       {QStringLiteral("binaural"), 2},
+        {QStringLiteral("quad"), 4},          {QStringLiteral("hexagonal"), 6},
+        {QStringLiteral("octagonal"), 8},     {QStringLiteral("cube"), 8},
+        {QStringLiteral("hexadecagonal"), 16}};
+    static const QRegularExpression counted(QStringLiteral("^([0-9]{1,3}) channels?(?: |$)"));
+    static const QRegularExpression dotted(QStringLiteral("^[0-9]{1,2}(?:\\.[0-9]{1,2}){1,2}$"));
+    const QString base = _layout.section(u'(', 0, 0);
+    if (named.contains(base))
+        return named.value(base);
+    const QRegularExpressionMatch match = counted.match(_layout);
+    if (match.hasMatch())
+        return match.captured(1).toInt();
+    if (!dotted.match(base).hasMatch())
+        return 0;
+    int channels = 0;
+    for (const QString &part : base.split(u'.'))
+        channels += part.toInt();
+    return channels;
+}
+
+// The frame size of a picture and the channel layout of a sound, from the
+// fields after the codec.
+void ReadSizeAndLayout(TProbeStream &_stream)
+{
+    for (qsizetype i = 1; i < _stream.Fields.size(); ++i) {
+        if (_stream.Kind == TStreamKind::Video &&
+            FrameSize(_stream.Fields[i], _stream.Width, _stream.Height))
+            return;
+        if (_stream.Kind == TStreamKind::Audio) {
+            _stream.Channels = LayoutChannels(_stream.Fields[i]);
+            if (_stream.Channels > 0) {
+                _stream.Layout = _stream.Fields[i];
+                return;
+            }
+        }
+    }
 }
 
 // The stream lines of input 0, each stream once (a stream that belongs to
@@ -210,84 +310,12 @@ QList<TProbeStream> FirstInputStreams(const QString &_probeText)
             stream.Fields = DescriptionFields(description);
             stream.Default = description.contains(QLatin1String("(default)"));
             stream.AttachedPicture = description.contains(QLatin1String("(attached pic)"));
+            ReadSizeAndLayout(stream);
             streams.insert(index, stream);
             break;
         }
     }
     return streams.values();
-}
-
-// A number the encoder printed ("25", "29.97", "1k"); 0 for anything else.
-double PrintedNumber(QStringView _text)
-{
-    double scale = 1;
-    if (_text.endsWith(u'k')) {
-        scale = 1000;
-        _text.chop(1);
-    }
-    bool ok = false;
-    const double value = _text.toDouble(&ok);
-    return ok && value > 0 && value < 1e7 ? value * scale : 0;
-}
-
-// The field "<number> <unit>" ("25 fps"), 0 when there is none.
-double UnitField(const QStringList &_fields, QLatin1String _unit)
-{
-    for (const QString &field : _fields) {
-        const QStringView f(field);
-        if (f.size() > _unit.size() + 1 && f.endsWith(_unit) &&
-            f[f.size() - _unit.size() - 1] == u' ')
-            return PrintedNumber(f.first(f.size() - _unit.size() - 1));
-    }
-    return 0;
-}
-
-// The rate the encoder takes for the stream: the base rate ("tbr"), unless
-// that is a time-base artefact far above a plausible average ("fps").
-double StreamFrameRate(const QStringList &_fields)
-{
-    const double average = UnitField(_fields, QLatin1String("fps"));
-    const double base = UnitField(_fields, QLatin1String("tbr"));
-    if (base <= 0 || (average > 0 && average < 70 && base > 210))
-        return average;
-    return base;
-}
-
-bool FrameSize(const QString &_field, int &_width, int &_height)
-{
-    static const QRegularExpression size(QStringLiteral("^([0-9]{1,5})x([0-9]{1,5})(?: |$)"));
-    const QRegularExpressionMatch match = size.match(_field);
-    if (!match.hasMatch())
-        return false;
-    _width = match.captured(1).toInt();
-    _height = match.captured(2).toInt();
-    return true;
-}
-
-// Channels of a layout name as the encoder prints it: "mono", "stereo",
-// "5.1(side)" (5 + 1), "22.2", "6 channels", "3 channels (FL+FR+LFE)".
-int LayoutChannels(const QString &_layout)
-{
-    static const QHash<QString, int> named = {
-        {QStringLiteral("mono"), 1},          {QStringLiteral("stereo"), 2},
-        {QStringLiteral("downmix"), 2},       {QStringLiteral("binaural"), 2},
-        {QStringLiteral("quad"), 4},          {QStringLiteral("hexagonal"), 6},
-        {QStringLiteral("octagonal"), 8},     {QStringLiteral("cube"), 8},
-        {QStringLiteral("hexadecagonal"), 16}};
-    static const QRegularExpression counted(QStringLiteral("^([0-9]{1,3}) channels?(?: |$)"));
-    static const QRegularExpression dotted(QStringLiteral("^[0-9]{1,2}(?:\\.[0-9]{1,2}){1,2}$"));
-    const QString base = _layout.section(u'(', 0, 0);
-    if (named.contains(base))
-        return named.value(base);
-    const QRegularExpressionMatch match = counted.match(_layout);
-    if (match.hasMatch())
-        return match.captured(1).toInt();
-    if (!dotted.match(base).hasMatch())
-        return 0;
-    int channels = 0;
-    for (const QString &part : base.split(u'.'))
-        channels += part.toInt();
-    return channels;
 }
 
 // The stream of a kind the encoder takes when no stream is named: the one
@@ -326,25 +354,17 @@ void ParseFirstInputStreams(const QString &_probeText, TVSourceInfo &_info)
     const TProbeStream *video = nullptr;
     _info.vsVideoStreamNumber = ChosenStream(
         streams, TStreamKind::Video,
-        [](const TProbeStream &_stream) -> qint64 {
-            if (_stream.AttachedPicture)
-                return 1;
-            int width = 0, height = 0;
-            for (const QString &field : _stream.Fields)
-                if (FrameSize(field, width, height))
-                    break;
-            return qint64(width) * height;
+        [](const TProbeStream &_stream) {
+            return _stream.AttachedPicture ? 1 : qint64(_stream.Width) * _stream.Height;
         },
         &video);
     if (video) {
-        for (qsizetype i = 1; i < video->Fields.size(); ++i)
-            if (FrameSize(video->Fields[i], _info.vsVideoWidth, _info.vsVideoHeight))
-                break;
+        _info.vsVideoWidth = video->Width;
+        _info.vsVideoHeight = video->Height;
         // The pixel format follows the codec, unless the encoder could not tell it.
-        static const QRegularExpression pixelFormat(QStringLiteral("^[a-z][a-z0-9_]*"));
+        static const QRegularExpression pixelFormat(QStringLiteral("^[a-z][a-z0-9_]*$"));
         const QString format = video->Fields.value(1).section(u'(', 0, 0);
-        if (pixelFormat.match(format).capturedLength() == format.size() &&
-            format != QLatin1String("none"))
+        if (pixelFormat.match(format).hasMatch() && format != QLatin1String("none"))
             _info.vsVideoPixelFormat = format;
         _info.vsVideoFrameRate = StreamFrameRate(video->Fields);
     }
@@ -352,21 +372,10 @@ void ParseFirstInputStreams(const QString &_probeText, TVSourceInfo &_info)
     const TProbeStream *audio = nullptr;
     _info.vsAudioStreamNumber = ChosenStream(
         streams, TStreamKind::Audio,
-        [](const TProbeStream &_stream) -> qint64 {
-            for (qsizetype i = 1; i < _stream.Fields.size(); ++i)
-                if (const int channels = LayoutChannels(_stream.Fields[i]))
-                    return channels;
-            return 0;
-        },
-        &audio);
+        [](const TProbeStream &_stream) { return qint64(_stream.Channels); }, &audio);
     if (audio) {
-        for (qsizetype i = 1; i < audio->Fields.size(); ++i) {
-            if (const int channels = LayoutChannels(audio->Fields[i])) {
-                _info.vsAudioChannelLayout = audio->Fields[i];
-                _info.vsAudioChannels = channels;
-                break;
-            }
-        }
+        _info.vsAudioChannelLayout = audio->Layout;
+        _info.vsAudioChannels = audio->Channels;
     }
 
     for (const TProbeStream &stream : streams) {

@@ -62,19 +62,27 @@ struct TFieldCount
     int Progressive = -1;
 };
 
-TFieldCount DetectInterlacing(const QString &_file)
+// What the encoder reports while decoding _file to nothing through _filters;
+// empty when it does not finish.
+QString DecodingReport(const QString &_file, const QStringList &_filters = {})
 {
     QProcess process;
     process.setProcessChannelMode(QProcess::MergedChannels);
     process.setStandardInputFile(QProcess::nullDevice());
-    process.start("ffmpeg", {"-nostdin", "-hide_banner", "-i", _file, "-map", "0:v:0", "-vf",
-                             "idet", "-f", "null", "-"});
-    TFieldCount count;
+    process.start("ffmpeg", QStringList{"-nostdin", "-hide_banner", "-i", _file} + _filters +
+                                QStringList{"-f", "null", "-"});
     if (!process.waitForFinished(60000))
-        return count;
+        return QString();
+    return QString::fromUtf8(process.readAll());
+}
+
+TFieldCount DetectInterlacing(const QString &_file)
+{
+    TFieldCount count;
     static const QRegularExpression multi(
         "Multi frame detection: TFF: *(\\d+) BFF: *(\\d+) Progressive: *(\\d+)");
-    const QRegularExpressionMatch m = multi.match(QString::fromUtf8(process.readAll()));
+    const QRegularExpressionMatch m =
+        multi.match(DecodingReport(_file, {"-map", "0:v:0", "-vf", "idet"}));
     if (m.hasMatch()) {
         count.Interlaced = m.captured(1).toInt() + m.captured(2).toInt();
         count.Progressive = m.captured(3).toInt();
@@ -86,14 +94,8 @@ TFieldCount DetectInterlacing(const QString &_file)
 // own figure is a guess for small MPEG program streams.
 double PlayedDuration(const QString &_file)
 {
-    QProcess process;
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    process.setStandardInputFile(QProcess::nullDevice());
-    process.start("ffmpeg", {"-nostdin", "-hide_banner", "-i", _file, "-f", "null", "-"});
-    if (!process.waitForFinished(60000))
-        return 0;
     static const QRegularExpression time("time=(\\d+):(\\d+):(\\d+\\.\\d+)");
-    QRegularExpressionMatchIterator it = time.globalMatch(QString::fromUtf8(process.readAll()));
+    QRegularExpressionMatchIterator it = time.globalMatch(DecodingReport(_file));
     double seconds = 0;
     while (it.hasNext()) {
         const QRegularExpressionMatch m = it.next();
@@ -118,7 +120,7 @@ private slots:
 private:
     QString Media(const QString &_name) const { return FDir.filePath(_name); }
     bool Make(const QStringList &_args) const;
-    // Probes _source, builds its arguments and runs the encoder into _out.
+    // Probes _source, builds its arguments and runs the encoder into the output file.
     bool Convert(const QString &_source, const TConversionSettings &_settings,
                  TVSourceInfo &_probed, QString *_arguments = nullptr);
 
@@ -170,6 +172,11 @@ void TestSourcesFfmpeg::initTestCase()
     QVERIFY(Make(Lavfi(picture) + Lavfi(tone) +
                  QStringList{"-af", "pan=5.1(side)|c0=c0|c1=c0|c2=c0|c3=c0|c4=c0|c5=c0", "-c:v",
                              "mpeg4", "-c:a", "ac3", Media("surround.mkv")}));
+    // Neither sound is the default one, so the encoder takes the one of more channels.
+    QVERIFY(Make(Lavfi(picture) + Lavfi(tone) + QStringList{"-i", Media("surround.mkv")} +
+                 QStringList{"-map", "0:v", "-map", "1:a", "-map", "2:a", "-c:v", "mpeg4", "-c:a:0",
+                             "aac", "-ac:a:0", "2", "-c:a:1", "copy", "-disposition:a", "0",
+                             Media("second-surround.mkv")}));
     QVERIFY(Make(Lavfi("testsrc=duration=3:size=321x241:rate=25") + Lavfi(tone) + mpeg4 +
                  QStringList{Media("odd.mkv")}));
     QVERIFY(Make(Lavfi("testsrc=duration=3:size=160x120:rate=15") + Lavfi(tone) + mpeg4 +
@@ -236,6 +243,7 @@ void TestSourcesFfmpeg::converts_data()
 
     for (const char *type : {"webm", "wmv"})
         row("surround.mkv", type);
+    row("second-surround.mkv", "webm");
     for (const char *type : {"mp4", "mkv", "flv", "mov"})
         row("odd.mkv", type, opNone, QSize(320, 240));
     row("odd.mkv", "wmv", opNone, QSize(320, 241));
