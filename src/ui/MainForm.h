@@ -319,5 +319,7 @@ private:
     void FitLabels();
 
     bool FClosing = false;
+    // SelectSource probes once, after the output name is in place.
+    bool FProbeDeferred = false;
     bool FPageFromCode = false;
 };

@@ -59,6 +59,12 @@ public:
                            QSettings::IniFormat);
         return settings.value(_name).toString();
     }
+    void SetSetting(const QString &_name, const QString &_value) const
+    {
+        QSettings settings(QDir(Config()).filePath(QStringLiteral("qbx/Frobnik.conf")),
+                           QSettings::IniFormat);
+        settings.setValue(_name, _value);
+    }
     bool HasSetting(const QString &_name) const
     {
         QSettings settings(QDir(Config()).filePath(QStringLiteral("qbx/Frobnik.conf")),

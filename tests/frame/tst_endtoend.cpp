@@ -115,23 +115,35 @@ void TestEndToEnd::existingOutputGetsNumberedName()
 void TestEndToEnd::headlessAutomaticRunAlwaysEnds_data()
 {
     QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QString>("language");
     QTest::addColumn<int>("status");
     QTest::addColumn<QString>("printed");
     // Without a display nobody could close the window, so no automatic mode
     // may leave the program waiting: success ends with 0, anything else with 1.
-    QTest::newRow("auto success") << QStringList{"-format=mp3", "-acm=auto"} << 0
+    QTest::newRow("auto success") << QStringList{"-format=mp3", "-acm=auto"} << "English" << 0
                                   << "Conversion complete";
     QTest::newRow("refusal: unknown device")
-        << QStringList{"-gadget=toaster", "-acm=autoClose"} << 1 << "choose a device";
-    QTest::newRow("no format") << QStringList{"-format=xyz", "-acm=autoSilent"} << 1 << "";
+        << QStringList{"-gadget=toaster", "-acm=autoClose"} << "English" << 1 << "choose a device";
+    QTest::newRow("no format")
+        << QStringList{"-format=xyz", "-acm=autoSilent"} << "English" << 1 << "";
+    // Without a language file every text is empty; the status must not
+    // come from comparing texts.
+    QTest::newRow("no texts: success")
+        << QStringList{"-format=mp3", "-acm=autoClose"} << "Missing" << 0 << "";
+    QTest::newRow("no texts: refusal")
+        << QStringList{"-gadget=toaster", "-acm=autoClose"} << "Missing" << 1 << "";
+    QTest::newRow("no texts: no format")
+        << QStringList{"-format=xyz", "-acm=auto"} << "Missing" << 1 << "";
 }
 
 void TestEndToEnd::headlessAutomaticRunAlwaysEnds()
 {
     QFETCH(QStringList, options);
+    QFETCH(QString, language);
     QFETCH(int, status);
     QFETCH(QString, printed);
     TProgramHome home;
+    home.SetSetting(QStringLiteral("Language"), language);
     const QString clip = home.PutClip(FClip);
     int exitCode = -1;
     QByteArray output;
