@@ -209,6 +209,13 @@ void TMainForm::ApplyCommandLineOptions(const TCommandLineOptions &_options)
         break;
     }
 
+    // The automatic start's second runs from here, so probing the source
+    // below is done within it rather than added to it.
+    if (_options.coStartAutoTimer) {
+        AutoTimerTag = _options.coAutoTimerTag;
+        AutoTimer->start();
+    }
+
     if (!_options.coSourceFileName.isEmpty())
         SelectSource(_options.coSourceFileName);
 
@@ -226,10 +233,6 @@ void TMainForm::ApplyCommandLineOptions(const TCommandLineOptions &_options)
 
     if (_options.coIsAutoMode)
         isAutoMode = true;
-    if (_options.coStartAutoTimer) {
-        AutoTimerTag = _options.coAutoTimerTag;
-        AutoTimer->start();
-    }
     if (_options.coCloseOnComplete)
         CloseOnCompleteFlag = true;
 
