@@ -124,8 +124,8 @@ void TestEndToEnd::headlessAutomaticRunAlwaysEnds_data()
                                   << "Conversion complete";
     QTest::newRow("refusal: unknown device")
         << QStringList{"-gadget=toaster", "-acm=autoClose"} << "English" << 1 << "choose a device";
-    QTest::newRow("no format")
-        << QStringList{"-format=xyz", "-acm=autoSilent"} << "English" << 1 << "";
+    QTest::newRow("no format") << QStringList{"-format=xyz", "-acm=autoSilent"} << "English" << 1
+                               << "";
     // Without a language file every text is empty; the status must not
     // come from comparing texts.
     QTest::newRow("no texts: success")
