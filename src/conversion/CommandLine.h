@@ -62,15 +62,19 @@ bool BuildEncoderArguments(const TConversionSettings &_settings, const TDevicePr
                            QString &_arguments, IRefusalSink *_sink,
                            const TVSourceInfo *_source = nullptr);
 
-// The whole encoder command in its two forms. Text is the documented line
-// (for display and tests); Program and Args start the process without a
-// shell, with every path as one argument of its own.
+// The whole encoder command: the program and its arguments, every path one
+// argument of its own, started without a shell.
 struct TEncoderCommand
 {
-    QString Text;
     QString Program;
     QStringList Args;
+    // The command as one line, for display and logs: paths in double quotes.
+    QString Text() const;
 };
+
+// Arguments as one text, each after a blank; the value after "-i" or
+// "-progress" (a path) in double quotes, shown without the "file:" guard.
+QString ArgumentsText(const QStringList &_args);
 
 // Assembles the command from the encoder's path, the progress file, the
 // probed source and the text of BuildEncoderArguments.
