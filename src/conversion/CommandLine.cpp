@@ -9,14 +9,14 @@
 
 namespace {
 
-const QString kInvalidSize = QStringLiteral("-1");
+const QString kInvalidSize = InvalidSizeArgument;
 const QString kDeinterlace = QStringLiteral("yadif");
 // The position used under source quality and while the track bar is disabled.
-constexpr int kDefaultPosition = 7;
+constexpr int kDefaultPosition = DefaultQualityPosition;
 
 int Quality(TQualityRow _row, int _position)
 {
-    return QualityTable[_row][qBound(0, _position, 10)];
+    return QualityTable[_row][qBound(0, _position, MaxQualityPosition)];
 }
 
 QString BitRate(TQualityRow _row, int _position)

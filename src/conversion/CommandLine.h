@@ -19,7 +19,7 @@ enum TQualityRow
     qrVp9RateFactor = 4,  // value of " -crf " with webm
 };
 
-inline constexpr int QualityTable[5][11] = {
+inline constexpr int QualityTable[5][MaxQualityPosition + 1] = {
     {28, 24, 20, 16, 12, 8, 6, 5, 4, 3, 2},
     {32, 48, 64, 96, 96, 128, 160, 192, 192, 256, 320},
     {32, 48, 48, 64, 64, 96, 96, 128, 160, 160, 192},
@@ -42,6 +42,9 @@ public:
     virtual ~IRefusalSink() = default;
     virtual void Refuse(int _messageId) = 0;
 };
+
+// What BuildSizeArgument returns for a size the encoder would not take.
+inline constexpr QLatin1String InvalidSizeArgument("-1");
 
 // The frame-size argument for _sizeText (OutSizeText when _sizeText is
 // empty): empty for "no size argument", the literal "-1" for an invalid

@@ -391,7 +391,7 @@ void TMainForm::CreateFormatPage()
     LowQLabel->setAlignment(Qt::AlignRight | Qt::AlignTop);
     QualityTrackBar = Named(new QSlider(Qt::Horizontal, page), "QualityTrackBar");
     QualityTrackBar->setGeometry(219, 48, 166, 27);
-    QualityTrackBar->setRange(0, 10);
+    QualityTrackBar->setRange(0, MaxQualityPosition);
     QualityTrackBar->setTickPosition(QSlider::TicksBelow);
     QualityTrackBar->setTickInterval(1);
     QualityTrackBar->setSingleStep(1);

@@ -103,7 +103,7 @@ void TestEngineFolders::videoTSLoopEnds()
     QVERIFY(!FindMediaFolder(p));
 }
 
-// The DVD of the documented example: menus and small files first.
+// A DVD as discs have it: menus and small files first.
 static void MakeDVD(const QString &Folder)
 {
     MakeSparseFile(Folder + "VIDEO_TS.VOB", 10000000);
