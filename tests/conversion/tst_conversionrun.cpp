@@ -2,7 +2,7 @@
 // its clean-up, its order of steps, cancel in each step, the join, the
 // keep-sound second try and the progress rules.
 
-#include "engine/EngineTestUtils.h"
+#include "testsupport/TestSupport.h"
 
 #include "conversion/CommandLine.h"
 #include "conversion/ConversionRun.h"

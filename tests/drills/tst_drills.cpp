@@ -3,9 +3,9 @@
 // a hang, without a temporary file left behind, and without touching a file
 // the user already had.
 
-#include "frame/ProgramRun.h"
 #include "run/RunFixture.h"
 #include "support/TextUtils.h"
+#include "testsupport/TestSupport.h"
 
 #include <QApplication>
 #include <QRandomGenerator>
@@ -37,18 +37,6 @@ QList<pid_t> EncoderChildren()
     return pids;
 }
 
-bool RunTool(const QString &_program, const QStringList &_arguments)
-{
-    QProcess process;
-    process.setProcessChannelMode(QProcess::MergedChannels);
-    process.start(_program, _arguments);
-    const bool ok = process.waitForFinished(120000) &&
-                    process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
-    if (!ok)
-        qWarning("%s: %s", qPrintable(_program), process.readAll().constData());
-    return ok;
-}
-
 // A small tmpfs mounted for one drill; only root can have one.
 class TSmallDisk
 {
@@ -56,16 +44,16 @@ public:
     bool Mount(const QString &_dir, const QString &_options)
     {
         QDir().mkpath(_dir);
-        if (getuid() != 0 || !RunTool("mount", {"-t", "tmpfs", "-o", _options, "tmpfs", _dir}))
+        if (getuid() != 0 || RunTool("mount", {"-t", "tmpfs", "-o", _options, "tmpfs", _dir}) != 0)
             return false;
         FDir = _dir;
         return true;
     }
-    bool MakeReadOnly() { return RunTool("mount", {"-o", "remount,ro", FDir}); }
+    bool MakeReadOnly() { return RunTool("mount", {"-o", "remount,ro", FDir}) == 0; }
     ~TSmallDisk()
     {
         if (!FDir.isEmpty())
-            RunTool("umount", {"-l", FDir});
+            RunTool("umount", {"-l", FDir}, nullptr);
     }
 
 private:
@@ -142,10 +130,11 @@ private slots:
         QVERIFY(QDir().mkpath(WorkPath("in")));
         // Long enough that a slow format is still being encoded when a drill
         // strikes, big enough that its output does not fit a small disk.
-        QVERIFY(RunTool("ffmpeg", {"-v", "error", "-y", "-f", "lavfi", "-i",
-                                   "testsrc=size=640x360:rate=25:duration=40", "-f", "lavfi", "-i",
-                                   "sine=frequency=440:duration=40", "-c:v", "mpeg4", "-q:v", "2",
-                                   "-c:a", "mp3", "-shortest", WorkPath("in/long.avi")}));
+        QCOMPARE(RunTool("ffmpeg", {"-v", "error", "-y", "-f", "lavfi", "-i",
+                                    "testsrc=size=640x360:rate=25:duration=40", "-f", "lavfi", "-i",
+                                    "sine=frequency=440:duration=40", "-c:v", "mpeg4", "-q:v", "2",
+                                    "-c:a", "mp3", "-shortest", WorkPath("in/long.avi")}),
+                 0);
         ClipBytes = MakeClipBytes();
         QVERIFY(!ClipBytes.isEmpty());
     }

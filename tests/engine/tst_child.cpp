@@ -1,9 +1,9 @@
-#include "EngineTestUtils.h"
 #include "conversion/ChildRunner.h"
 #include "conversion/EncoderProgram.h"
 #include "conversion/FolderSource.h"
 #include "conversion/Progress.h"
 #include "conversion/SourceProbe.h"
+#include "testsupport/TestSupport.h"
 
 #include <QElapsedTimer>
 #include <QStandardPaths>

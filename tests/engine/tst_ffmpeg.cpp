@@ -1,8 +1,8 @@
-#include "EngineTestUtils.h"
 #include "conversion/ChildRunner.h"
 #include "conversion/EncoderProgram.h"
 #include "conversion/FolderSource.h"
 #include "conversion/SourceProbe.h"
+#include "testsupport/TestSupport.h"
 
 #include <QProcess>
 #include <QStandardPaths>

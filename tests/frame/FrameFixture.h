@@ -6,6 +6,7 @@
 #include "app/settings/QBXRegistry.h"
 #include "conversion/EncoderProgram.h"
 #include "localization/LanguageDefaults.h"
+#include "testsupport/TestSupport.h"
 #include "ui/Dialogs.h"
 #include "ui/MainForm.h"
 #include "ui/widgets/DropFileEdit.h"
@@ -22,70 +23,6 @@
 #include <QtTest>
 
 #include <memory>
-
-class TProgramCopy
-{
-public:
-    // _parts: which of the shipped data to copy ("Languages", "images", "Sounds", "presets.xml").
-    explicit TProgramCopy(const QStringList &_parts = {
-                              QStringLiteral("Languages"), QStringLiteral("images"),
-                              QStringLiteral("Sounds"), QStringLiteral("presets.xml")})
-    {
-        const QDir built(qEnvironmentVariable("FROBNIK_PROGRAM_DIR"));
-        for (const QString &part : _parts) {
-            const QFileInfo from(built.filePath(part));
-            if (from.isDir()) {
-                QDir().mkpath(Path(part));
-                for (const QFileInfo &entry : QDir(from.filePath()).entryInfoList(QDir::Files))
-                    QFile::copy(entry.filePath(), QDir(Path(part)).filePath(entry.fileName()));
-            } else {
-                QFile::copy(from.filePath(), Path(part));
-            }
-        }
-        SetProgramFolder(FDir.path());
-    }
-    ~TProgramCopy() { SetProgramFolder(QString()); }
-
-    QString Path(const QString &_name = QString()) const
-    {
-        return _name.isEmpty() ? FDir.path() : FDir.filePath(_name);
-    }
-    bool Valid() const { return FDir.isValid(); }
-
-private:
-    QTemporaryDir FDir;
-};
-
-inline QString ConfigFilePath()
-{
-    return QDir(qEnvironmentVariable("XDG_CONFIG_HOME"))
-        .filePath(QStringLiteral("qbx/Frobnik.conf"));
-}
-
-inline void ResetSettings()
-{
-    QSettings settings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("qbx"),
-                       QStringLiteral("Frobnik"));
-    settings.clear();
-    settings.sync();
-}
-
-inline QString ReadSetting(const QString &_name)
-{
-    return TQBXRegistry(QStringLiteral("Frobnik")).ReadStringPar(_name);
-}
-
-inline bool HasSetting(const QString &_name)
-{
-    QSettings settings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("qbx"),
-                       QStringLiteral("Frobnik"));
-    return settings.contains(_name);
-}
-
-inline void WriteSetting(const QString &_name, const QString &_value)
-{
-    TQBXRegistry(QStringLiteral("Frobnik")).WriteStringPar(_name, _value);
-}
 
 // The choices the window shows, in one line, so a row can state all of them.
 inline QString DescribeWindow(const TMainForm &w)

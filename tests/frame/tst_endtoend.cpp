@@ -1,7 +1,7 @@
 // The built program started as a download manager starts it: options on the
 // command line, no display, the real encoder.
 
-#include "ProgramRun.h"
+#include "testsupport/TestSupport.h"
 
 class TestEndToEnd : public QObject
 {

@@ -1,7 +1,7 @@
 // The installed copy: installed into a temporary prefix, it finds its data
 // through the link in bin/ and converts in automatic mode.
 
-#include "frame/ProgramRun.h"
+#include "testsupport/TestSupport.h"
 
 #include <QSettings>
 #include <QXmlStreamReader>

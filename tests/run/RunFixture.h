@@ -5,9 +5,9 @@
 
 #include "app/settings/QBXRegistry.h"
 #include "conversion/EncoderProgram.h"
-#include "engine/EngineTestUtils.h"
 #include "localization/TextIds.h"
 #include "support/Sound.h"
+#include "testsupport/TestSupport.h"
 #include "ui/Dialogs.h"
 #include "ui/MainForm.h"
 #include "ui/widgets/DropFileEdit.h"
@@ -32,15 +32,9 @@ class TRunProgram
 {
 public:
     TRunProgram()
+        : FFolder({QStringLiteral("Languages"), QStringLiteral("Sounds"),
+                   QStringLiteral("presets.xml")})
     {
-        const QDir built(qEnvironmentVariable("FROBNIK_PROGRAM_DIR"));
-        for (const char *folder : {"Languages", "Sounds"}) {
-            QDir().mkpath(Path(folder));
-            for (const QFileInfo &entry : QDir(built.filePath(folder)).entryInfoList(QDir::Files))
-                QFile::copy(entry.filePath(), QDir(Path(folder)).filePath(entry.fileName()));
-        }
-        QFile::copy(built.filePath("presets.xml"), Path("presets.xml"));
-        SetProgramFolder(FDir.path());
         TQBXRegistry(TMainForm::AppTitle).WriteStringPar(QStringLiteral("Language"), "English");
         SetSoundPlayer([this](const QString &_file) { Sounds << QFileInfo(_file).fileName(); });
         TDialogs::setTestMode(true);
@@ -50,16 +44,15 @@ public:
     {
         SetSoundPlayer({});
         SetEncoderProgram(QString());
-        SetProgramFolder(QString());
     }
 
-    QString Path(const QString &_name) const { return FDir.filePath(_name); }
-    bool Valid() const { return QFile::exists(Path("Languages/English.lng")); }
+    QString Path(const QString &_name) const { return FFolder.Path(_name); }
+    bool Valid() const { return FFolder.Valid(); }
 
     QStringList Sounds;
 
 private:
-    QTemporaryDir FDir;
+    TProgramCopy FFolder;
 };
 
 // A message of section GeneralMessages as the window shows it.

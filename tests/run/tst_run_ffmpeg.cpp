@@ -2,7 +2,6 @@
 // media generated here, each result checked with ffprobe.
 
 #include "RunFixture.h"
-#include "engine/MediaTestUtils.h"
 
 #include "support/PathUtils.h"
 

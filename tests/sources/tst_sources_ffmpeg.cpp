@@ -3,8 +3,7 @@
 // probed and converted with the real encoder as a run does it, each result
 // checked with ffprobe.
 
-#include "engine/EngineTestUtils.h"
-#include "engine/MediaTestUtils.h"
+#include "testsupport/TestSupport.h"
 
 #include "conversion/ChildRunner.h"
 #include "conversion/CommandLine.h"

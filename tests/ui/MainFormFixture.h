@@ -6,6 +6,7 @@
 #include "app/settings/QBXRegistry.h"
 #include "conversion/EncoderProgram.h"
 #include "localization/LanguageDefaults.h"
+#include "testsupport/TestSupport.h"
 #include "ui/Dialogs.h"
 #include "ui/MainForm.h"
 #include "ui/widgets/DropFileEdit.h"
@@ -24,74 +25,16 @@
 
 #include <memory>
 
-class TProgramFolder
+// The program folder of a window test: the shipped texts, pictures and presets.
+class TProgramFolder : public TProgramCopy
 {
 public:
     TProgramFolder()
+        : TProgramCopy({QStringLiteral("Languages"), QStringLiteral("images"),
+                        QStringLiteral("presets.xml")})
     {
-        const QDir built(qEnvironmentVariable("FROBNIK_PROGRAM_DIR"));
-        CopyFolder(built.filePath("Languages"), Path("Languages"));
-        CopyFolder(built.filePath("images"), Path("images"));
-        QFile::copy(built.filePath("presets.xml"), Path("presets.xml"));
-        SetProgramFolder(FDir.path());
     }
-    ~TProgramFolder() { SetProgramFolder(QString()); }
-
-    QString Path(const QString &_name = QString()) const
-    {
-        return _name.isEmpty() ? FDir.path() : FDir.filePath(_name);
-    }
-
-    void WriteFile(const QString &_name, const QByteArray &_bytes) const
-    {
-        QDir().mkpath(QFileInfo(Path(_name)).path());
-        QFile file(Path(_name));
-        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-        file.write(_bytes);
-    }
-
-    // Presets given as (id, name, extension).
-    void WritePresets(const QList<std::tuple<int, QString, QString>> &_presets) const
-    {
-        QByteArray xml = "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<presets>\n";
-        for (const auto &[id, name, ext] : _presets)
-            xml += "<device><id>" + QByteArray::number(id) + "</id><name>" + name.toUtf8() +
-                   "</name><params>-c:v libx264</params><extension>" + ext.toUtf8() +
-                   "</extension></device>\n";
-        xml += "</presets>\n";
-        WriteFile("presets.xml", xml);
-    }
-
-    bool Valid() const { return FDir.isValid() && QFile::exists(Path("Languages/English.lng")); }
-
-private:
-    static void CopyFolder(const QString &_from, const QString &_to)
-    {
-        QDir().mkpath(_to);
-        for (const QFileInfo &entry : QDir(_from).entryInfoList(QDir::Files))
-            QFile::copy(entry.filePath(), QDir(_to).filePath(entry.fileName()));
-    }
-
-    QTemporaryDir FDir;
 };
-
-// Forgets every setting of the program.
-inline void ResetSettings()
-{
-    QSettings settings(QSettings::NativeFormat, QSettings::UserScope, "qbx", "Frobnik");
-    settings.clear();
-    settings.sync();
-}
-
-inline QString ReadSetting(const QString &_name)
-{
-    return TQBXRegistry("Frobnik").ReadStringPar(_name);
-}
-
-inline void WriteSetting(const QString &_name, const QString &_value)
-{
-    TQBXRegistry("Frobnik").WriteStringPar(_name, _value);
-}
 
 // The user picks an item of a drop-down list from its pop-up.
 inline void PickItem(QComboBox *_combo, const QString &_text)
