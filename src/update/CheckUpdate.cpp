@@ -115,7 +115,6 @@ TMyCheckUpdate::~TMyCheckUpdate()
 
 void TMyCheckUpdate::Start(TOnReceivedUpdate _OnReceivedUpdate)
 {
-    ServerError.clear();
     ServerReply.clear();
     OnReceivedUpdate = std::move(_OnReceivedUpdate);
     auto *request = new THTTPThread;
@@ -126,13 +125,12 @@ void TMyCheckUpdate::Start(TOnReceivedUpdate _OnReceivedUpdate)
 }
 
 void TMyCheckUpdate::UpdateReplyReceived(const QString &, const QString &_ResultString,
-                                         const QString &_ErrorString)
+                                         const QString &)
 {
     TMyCheckUpdate *checker = ActiveUpdateChecker;
     if (!checker)
         return;
     checker->ServerReply = _ResultString;
-    checker->ServerError = _ErrorString;
     // A version that cannot be compared ends the check without a word.
     if (!checker->ParseUpdateInfo())
         return;

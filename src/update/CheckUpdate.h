@@ -65,7 +65,6 @@ public:
 
     const TNewVersionInfo &NewVersionInfo() const { return newVInfo; }
     QString UpdateInfoURL() const { return updateInfoURL; }
-    QString LastServerError() const { return ServerError; }
 
     // The reply handler handed to the request thread; answers that arrive
     // when no checker exists are dropped.
@@ -80,7 +79,6 @@ private:
     int needUpdateFlag = 0;
     QString CookieStr;
     QString ServerReply;
-    QString ServerError;
     TOnReceivedUpdate OnReceivedUpdate;
     TNewVersionInfo newVInfo;
 };
