@@ -165,8 +165,9 @@ TMainForm::TMainForm(QWidget *_parent) : QMainWindow(_parent)
 
     // A hidden hook for taking pictures of the window in a chosen state.
     const QString demo = qEnvironmentVariable("FROBNIK_UI_DEMO");
-    if (!demo.isEmpty())
-        QTimer::singleShot(300, this, [this, demo]() { ApplyDemoState(*this, demo); });
+    const QString picture = qEnvironmentVariable("FROBNIK_UI_PICTURE");
+    if (!demo.isEmpty() || !picture.isEmpty())
+        StartDemo(*this, demo, picture, qEnvironmentVariableIntValue("FROBNIK_UI_SETTLE_MS"));
 }
 
 TMainForm::~TMainForm() = default;
