@@ -11,12 +11,14 @@
 #include "ui/widgets/DeviceButton.h"
 #include "ui/widgets/DropFileEdit.h"
 #include "ui/widgets/PageScroller.h"
+#include "ui/widgets/TrackBar.h"
 
 #include <QAction>
 #include <QActionGroup>
 #include <QButtonGroup>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QGraphicsDropShadowEffect>
 #include <QLabel>
 #include <QMenu>
@@ -25,7 +27,6 @@
 #include <QPainterPath>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QShortcut>
 #include <QSlider>
 #include <QStyle>
 #include <QTabWidget>
@@ -57,7 +58,19 @@ QLabel *MakeLabel(QWidget *_parent, const char *_name, const QString &_text, con
 {
     auto *label = Named(new QLabel(_text, _parent), _name);
     label->setGeometry(_rect);
+    // On the button-face client area a label would paint in the button text
+    // colour and ignore the colour given to it.
+    label->setForegroundRole(QPalette::WindowText);
     return label;
+}
+
+// A label's text colour while it is enabled; disabled it greys as any label.
+void SetTextColor(QLabel *_label, const QColor &_color)
+{
+    QPalette palette = _label->palette();
+    for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive})
+        palette.setColor(group, QPalette::WindowText, _color);
+    _label->setPalette(palette);
 }
 
 // A greyed copy of a glyph, for pictures that come without one.
@@ -200,15 +213,16 @@ QAction *TMainForm::AddMenuItem(QMenu *_menu, QAction *_action, const QString &_
     // does: caption, enabled state, check mark and the shown shortcut.
     auto *item = new QAction(_action->text(), _menu);
     item->setObjectName(_name);
+    // The item only shows the action's shortcut, in the menu's shortcut
+    // column; a shortcut of its own would claim the key a second time, and
+    // Qt answers a key claimed twice with neither.
     const auto follow = [item, _action]() {
-        item->setText(_action->text());
+        const QString key = _action->shortcut().toString(QKeySequence::NativeText);
+        item->setText(key.isEmpty() ? _action->text() : _action->text() + u'\t' + key);
         item->setEnabled(_action->isEnabled());
         item->setCheckable(_action->isCheckable());
         item->setChecked(_action->isChecked());
-        item->setShortcut(_action->shortcut());
     };
-    // The item only shows the shortcut; the action itself answers it.
-    item->setShortcutContext(Qt::WidgetShortcut);
     follow();
     connect(_action, &QAction::changed, item, follow);
     connect(item, &QAction::triggered, _action, [_action]() { _action->trigger(); });
@@ -390,7 +404,7 @@ void TMainForm::CreateFormatPage()
 
     LowQLabel = MakeLabel(page, "LowQLabel", QStringLiteral("низкое"), {174, 52, 41, 13});
     LowQLabel->setAlignment(Qt::AlignRight | Qt::AlignTop);
-    QualityTrackBar = Named(new QSlider(Qt::Horizontal, page), "QualityTrackBar");
+    QualityTrackBar = Named(new TTrackBar(page), "QualityTrackBar");
     QualityTrackBar->setGeometry(219, 48, 166, 27);
     QualityTrackBar->setRange(0, 10);
     QualityTrackBar->setTickPosition(QSlider::TicksBelow);
@@ -405,9 +419,7 @@ void TMainForm::CreateFormatPage()
     AdditionLabel->setAlignment(Qt::AlignRight | Qt::AlignTop);
     AdditionLabel->setCursor(Qt::PointingHandCursor);
     AdditionLabel->setContextMenuPolicy(Qt::CustomContextMenu);
-    QPalette palette = AdditionLabel->palette();
-    palette.setColor(QPalette::WindowText, QColor(0x00, 0x00, 0x80));
-    AdditionLabel->setPalette(palette);
+    SetTextColor(AdditionLabel, QColor(0x00, 0x00, 0x80));
     AdditionLabel->installEventFilter(this);
 }
 
@@ -507,22 +519,6 @@ void TMainForm::ConnectEvents()
     connect(ConvertBitBtn, &QPushButton::clicked, this, &TMainForm::ConvertBitBtnClick);
     connect(StopConvBitBtn, &QPushButton::clicked, this, &TMainForm::StopConvBitBtnClick);
 
-    // Enter presses the default button wherever the focus is, except on
-    // another button, which Enter presses instead.
-    for (const QKeySequence &key : {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)}) {
-        auto *shortcut = new QShortcut(key, this);
-        shortcut->setContext(Qt::WindowShortcut);
-        connect(shortcut, &QShortcut::activated, this, [this]() {
-            if (auto *button = qobject_cast<QAbstractButton *>(focusWidget())) {
-                if (button->isEnabled())
-                    button->animateClick();
-                return;
-            }
-            if (ConvertBitBtn->isEnabled() && ConvertBitBtn->isVisible())
-                ConvertBitBtn->click();
-        });
-    }
-
     connect(OutFormatComboBox, &QComboBox::activated, this, &TMainForm::OutFormatComboBoxChange);
     connect(QualityComboBox, &QComboBox::activated, this, &TMainForm::QualityComboBoxChange);
     connect(QualityTrackBar, &QSlider::valueChanged, this, &TMainForm::QualityTrackBarChange);
@@ -615,6 +611,26 @@ bool TMainForm::eventFilter(QObject *_watched, QEvent *_event)
         }
     }
     return QMainWindow::eventFilter(_watched, _event);
+}
+
+// Enter presses the default button wherever the focus is, except on another
+// button, which Enter presses instead. A key press comes here only when the
+// focused control leaves it alone, so an open drop-down list or menu, which
+// takes Enter to choose an item, never starts a conversion.
+void TMainForm::keyPressEvent(QKeyEvent *_event)
+{
+    if ((_event->key() == Qt::Key_Return || _event->key() == Qt::Key_Enter) &&
+        !(_event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
+        _event->accept();
+        if (auto *button = qobject_cast<QAbstractButton *>(focusWidget())) {
+            if (button->isEnabled())
+                button->animateClick();
+        } else if (ConvertBitBtn->isEnabled() && ConvertBitBtn->isVisible()) {
+            ConvertBitBtn->click();
+        }
+        return;
+    }
+    QMainWindow::keyPressEvent(_event);
 }
 
 void TMainForm::closeEvent(QCloseEvent *_event)

@@ -306,6 +306,7 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *_event) override;
+    void keyPressEvent(QKeyEvent *_event) override;
     bool eventFilter(QObject *_watched, QEvent *_event) override;
 
 private:

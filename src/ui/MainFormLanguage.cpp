@@ -207,6 +207,8 @@ void TMainForm::BuildLanguageMenu()
     LanguageMenuItem->clear();
     LanguageMenuItem->setTitle(QStringLiteral("Language"));
     const QStringList names = ListLanguages();
+    // An item without sub-items opens nothing; greyed, it does not pretend to.
+    LanguageMenuItem->menuAction()->setEnabled(names.size() >= 2);
     if (names.size() < 2)
         return;
     for (const QString &name : names) {

@@ -73,6 +73,8 @@ private slots:
     void storedLanguageWins();
     void settingsRestoredAndSaved();
     void enterPressesConvert();
+    void enterInOpenListOnlyChooses_data();
+    void enterInOpenListOnlyChooses();
     void tabOrder();
 
 private:
@@ -1137,6 +1139,43 @@ void TestMainForm::enterPressesConvert()
     TypeInto(w.SourceFilenameEdit, "nothing");
     QTest::keyClick(w.SourceFilenameEdit, Qt::Key_Return);
     QCOMPARE(clicks.size(), 2);
+}
+
+void TestMainForm::enterInOpenListOnlyChooses_data()
+{
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<int>("key");
+    QTest::newRow("format, Return") << "OutFormatComboBox" << int(Qt::Key_Return);
+    QTest::newRow("format, Enter") << "OutFormatComboBox" << int(Qt::Key_Enter);
+    QTest::newRow("size") << "OutSizeComboBox" << int(Qt::Key_Return);
+    QTest::newRow("quality") << "QualityComboBox" << int(Qt::Key_Return);
+}
+
+void TestMainForm::enterInOpenListOnlyChooses()
+{
+    QFETCH(QString, box);
+    QFETCH(int, key);
+    TMainForm &w = Window();
+    ChooseSourceFile(Touch(MediaPath("trip.avi")));
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    auto *combo = w.findChild<QComboBox *>(box);
+    QVERIFY(combo);
+    QSignalSpy clicks(w.ConvertBitBtn, &QPushButton::clicked);
+    combo->setFocus();
+    const int before = combo->currentIndex();
+    combo->showPopup();
+    QAbstractItemView *list = combo->view();
+    QVERIFY(QTest::qWaitForWindowExposed(list->window()));
+    QTest::keyClick(list, Qt::Key_Down);
+    QTest::keyClick(list, Qt::Key(key));
+    QTRY_VERIFY(!list->window()->isVisible());
+    QCOMPARE(combo->currentIndex(), before + 1);
+    QCoreApplication::processEvents();
+    QCOMPARE(clicks.size(), 0);
+    // Closed again, Enter presses the default button.
+    QTest::keyClick(combo, Qt::Key(key));
+    QCOMPARE(clicks.size(), 1);
 }
 
 void TestMainForm::tabOrder()
