@@ -18,8 +18,8 @@
 #include <QButtonGroup>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QKeyEvent>
 #include <QGraphicsDropShadowEffect>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -418,6 +418,8 @@ void TMainForm::CreateFormatPage()
         MakeLabel(page, "AdditionLabel", QStringLiteral("Дополнительно"), {351, 84, 90, 13});
     AdditionLabel->setAlignment(Qt::AlignRight | Qt::AlignTop);
     AdditionLabel->setCursor(Qt::PointingHandCursor);
+    // A link reached with Tab opens its menu with Space, Enter or Down.
+    AdditionLabel->setFocusPolicy(Qt::TabFocus);
     AdditionLabel->setContextMenuPolicy(Qt::CustomContextMenu);
     SetTextColor(AdditionLabel, QColor(0x00, 0x00, 0x80));
     AdditionLabel->installEventFilter(this);
@@ -582,9 +584,11 @@ void TMainForm::SetTabOrder()
     // Window: OpenBitBtn, DropDownBitBtn, ConvertBitBtn, StopConvBitBtn,
     // SourceFilenameEdit, VideoPageControl, OutVideoFileBEdit; inside the
     // format page: format, size, track bar, quality box.
+    // The options link and, on the device page, the device strip follow.
     QWidget *order[] = {OpenBitBtn,         DropDownBitBtn,   ConvertBitBtn,     StopConvBitBtn,
                         SourceFilenameEdit, VideoPageControl, OutFormatComboBox, OutSizeComboBox,
-                        QualityTrackBar,    QualityComboBox,  OutVideoFileBEdit};
+                        QualityTrackBar,    QualityComboBox,  AdditionLabel,     DevicePageScroller,
+                        OutVideoFileBEdit};
     for (size_t i = 0; i + 1 < std::size(order); ++i)
         setTabOrder(order[i], order[i + 1]);
 }
@@ -597,8 +601,27 @@ bool TMainForm::eventFilter(QObject *_watched, QEvent *_event)
             AdditionLabelMouseEnter();
             break;
         case QEvent::Leave:
-            AdditionLabelMouseLeave();
+            if (!AdditionLabel->hasFocus())
+                AdditionLabelMouseLeave();
             break;
+        case QEvent::FocusIn:
+            AdditionLabelMouseEnter();
+            break;
+        case QEvent::FocusOut:
+            if (!AdditionLabel->underMouse())
+                AdditionLabelMouseLeave();
+            break;
+        case QEvent::KeyPress: {
+            const int key = static_cast<QKeyEvent *>(_event)->key();
+            if (key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter ||
+                key == Qt::Key_Down) {
+                if (AdditionLabel->isEnabled())
+                    AdditionPopupMenu->popup(
+                        AdditionLabel->mapToGlobal(AdditionLabel->rect().bottomLeft()));
+                return true;
+            }
+            break;
+        }
         case QEvent::MouseButtonRelease:
             if (static_cast<QMouseEvent *>(_event)->button() == Qt::LeftButton &&
                 AdditionLabel->isEnabled() &&

@@ -76,6 +76,9 @@ private slots:
     void enterInOpenListOnlyChooses_data();
     void enterInOpenListOnlyChooses();
     void tabOrder();
+    void f1ClaimedOnce();
+    void deviceStripFromKeyboard();
+    void optionsLinkFromKeyboard();
 
 private:
     TMainForm &Window();
@@ -847,7 +850,9 @@ void TestMainForm::switchingPageAndDevice()
     QCOMPARE(w.OutVideoFileBEdit->text(), MediaPath("trip.mp4"));
     QCOMPARE(w.TakeConversionSettings().VideoPageIndex, 0);
     QCOMPARE(w.TakeConversionSettings().SelectedDeviceID, 5);
-    // A page chosen from the code runs nothing.
+    // A page chosen from the code runs nothing (the output box's own
+    // focus-out rule aside, so the focus stays elsewhere).
+    w.OpenBitBtn->setFocus();
     w.OutVideoFileBEdit->setText("kept");
     w.SelectPage(1);
     QCOMPARE(w.OutVideoFileBEdit->text(), QString("kept"));
@@ -1186,8 +1191,8 @@ void TestMainForm::tabOrder()
     // The Stop button is disabled and the tool buttons take no focus.
     const QList<QWidget *> expected = {
         w.DropDownBitBtn,    w.ConvertBitBtn,   w.SourceFilenameEdit, w.VideoPageControl->tabBar(),
-        w.OutFormatComboBox, w.OutSizeComboBox, w.QualityComboBox,    w.OutVideoFileBEdit,
-        w.OpenBitBtn};
+        w.OutFormatComboBox, w.OutSizeComboBox, w.QualityComboBox,    w.AdditionLabel,
+        w.OutVideoFileBEdit, w.OpenBitBtn};
     for (QWidget *next : expected) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QWidget *focus = QApplication::focusWidget();
@@ -1196,6 +1201,84 @@ void TestMainForm::tabOrder()
             focus = w.OutSizeComboBox;
         QCOMPARE(focus, next);
     }
+}
+
+// Two claims on one key make Qt answer it with neither.
+void TestMainForm::f1ClaimedOnce()
+{
+    TMainForm &w = Window();
+    int claims = 0;
+    for (QAction *action : w.findChildren<QAction *>())
+        claims += action->shortcuts().contains(QKeySequence(Qt::Key_F1)) ? 1 : 0;
+    QCOMPARE(claims, 1);
+    QCOMPARE(w.ContentsAction->shortcut(), QKeySequence(Qt::Key_F1));
+    // The menu item still shows the key.
+    QVERIFY(w.ContentsAction1->text().endsWith("\tF1"));
+    QVERIFY(w.ContentsAction1->text().startsWith(w.ContentsAction->text()));
+}
+
+void TestMainForm::deviceStripFromKeyboard()
+{
+    QList<std::tuple<int, QString, QString>> presets;
+    for (int i = 1; i <= 10; ++i)
+        presets.append({i, QString("Device %1").arg(i), "mp4"});
+    FProgram->WritePresets(presets);
+    TMainForm &w = Window();
+    ChooseSourceFile(Touch(MediaPath("trip.avi")));
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    ClickTab(w.VideoPageControl, 1);
+    // From the tab bar, Tab goes to the strip.
+    w.VideoPageControl->tabBar()->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    TPageScroller *strip = w.DevicePageScroller;
+    QCOMPARE(QApplication::focusWidget(), strip);
+    QCOMPARE(strip->CurrentItem(), w.DeviceButtons.at(0));
+    QSignalSpy clicks(w.ConvertBitBtn, &QPushButton::clicked);
+    const auto shownWhole = [strip](QWidget *_button) {
+        const QRect inStrip(_button->mapTo(strip, QPoint(0, 0)), _button->size());
+        return strip->ViewRect().contains(inStrip);
+    };
+    for (int i = 1; i < 10; ++i) {
+        QTest::keyClick(strip, Qt::Key_Right);
+        QCOMPARE(strip->CurrentItem(), w.DeviceButtons.at(i));
+        QVERIFY2(shownWhole(w.DeviceButtons.at(i)), qPrintable(QString::number(i)));
+    }
+    QTest::keyClick(strip, Qt::Key_Space);
+    QCOMPARE(w.SelectedDeviceID, 10);
+    QVERIFY(w.DeviceButtons.at(9)->isChecked());
+    QTest::keyClick(strip, Qt::Key_Home);
+    QVERIFY(shownWhole(w.DeviceButtons.at(0)));
+    QTest::keyClick(strip, Qt::Key_Right);
+    QTest::keyClick(strip, Qt::Key_Return);
+    QCOMPARE(w.SelectedDeviceID, 2);
+    QCOMPARE(w.OutVideoFileBEdit->text(), MediaPath("trip(Device 2).mp4"));
+    // Enter on the strip chooses a device and starts nothing.
+    QCOMPARE(clicks.size(), 0);
+    QTest::keyClick(strip, Qt::Key_Left);
+    QTest::keyClick(strip, Qt::Key_Left);
+    QCOMPARE(strip->CurrentItem(), w.DeviceButtons.at(0));
+}
+
+void TestMainForm::optionsLinkFromKeyboard()
+{
+    TMainForm &w = Window();
+    ChooseSourceFile(Touch(MediaPath("trip.avi")));
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    QSignalSpy clicks(w.ConvertBitBtn, &QPushButton::clicked);
+    w.QualityComboBox->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(w.QualityComboBox, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), w.AdditionLabel);
+    // Focused, it looks as it does under the pointer.
+    QVERIFY(w.AdditionLabel->font().underline());
+    for (const Qt::Key key : {Qt::Key_Space, Qt::Key_Return, Qt::Key_Down}) {
+        QTest::keyClick(w.AdditionLabel, key);
+        QTRY_VERIFY(w.AdditionPopupMenu->isVisible());
+        w.AdditionPopupMenu->close();
+        QTRY_VERIFY(!w.AdditionPopupMenu->isVisible());
+    }
+    QCOMPARE(clicks.size(), 0);
 }
 
 QTEST_MAIN(TestMainForm)
