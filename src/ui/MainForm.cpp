@@ -564,9 +564,21 @@ void TMainForm::SelectPage(int _index)
 }
 
 // Labels take the width of their text, as auto-sized labels do; a
-// right-aligned label keeps its right edge.
+// right-aligned label keeps its right edge. Where a language's caption is
+// longer than the design allows, the control it names makes room: the
+// design geometry holds wherever the texts fit it.
 void TMainForm::FitLabels()
 {
+    // From the design places every time, so a shorter language gets them back.
+    if (FDesignGeometry.isEmpty())
+        for (QWidget *w : std::initializer_list<QWidget *>{
+                 SourceFileNameLabel, ConvertToLabel, OutFormatLabel, OutSizeLabel, QualityLabel,
+                 LowQLabel, HiQLabel, AdditionLabel, OutFileLabel, OutFormatComboBox,
+                 QualityComboBox, OpenOutSpeedButton, OutVideoFileBEdit})
+            FDesignGeometry.insert(w, w->geometry());
+    for (auto it = FDesignGeometry.cbegin(); it != FDesignGeometry.cend(); ++it)
+        it.key()->setGeometry(it.value());
+
     for (QLabel *label : {SourceFileNameLabel, ConvertToLabel, OutFormatLabel, OutSizeLabel,
                           QualityLabel, LowQLabel, HiQLabel, AdditionLabel, OutFileLabel}) {
         const int width = std::max(1, label->fontMetrics().horizontalAdvance(label->text()) + 1);
@@ -577,6 +589,27 @@ void TMainForm::FitLabels()
             rect.setWidth(width);
         label->setGeometry(rect);
     }
+
+    // Room a label needs before the control it names.
+    constexpr int Gap = 6;
+    const auto overflow = [](QWidget *_label, QWidget *_control) {
+        return _label->geometry().right() + 1 + Gap - _control->x();
+    };
+    // The format box and the output box keep their right edges and give
+    // up width; the quality box moves as a whole, towards its track bar.
+    if (const int more = overflow(OutFormatLabel, OutFormatComboBox); more > 0)
+        OutFormatComboBox->setGeometry(OutFormatComboBox->geometry().adjusted(more, 0, 0, 0));
+    if (const int more = overflow(QualityLabel, QualityComboBox); more > 0)
+        QualityComboBox->move(QualityComboBox->x() + more, QualityComboBox->y());
+    if (const int more = overflow(OutFileLabel, OpenOutSpeedButton); more > 0) {
+        OpenOutSpeedButton->move(OpenOutSpeedButton->x() + more, OpenOutSpeedButton->y());
+        OutVideoFileBEdit->setGeometry(OutVideoFileBEdit->geometry().adjusted(more, 0, 0, 0));
+    }
+    // The size label has room on its left, up to the format box.
+    if (const int more = overflow(OutSizeLabel, OutSizeComboBox); more > 0)
+        OutSizeLabel->move(
+            std::max(OutFormatComboBox->geometry().right() + 1 + Gap, OutSizeLabel->x() - more),
+            OutSizeLabel->y());
 }
 
 void TMainForm::SetTabOrder()

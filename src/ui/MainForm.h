@@ -9,6 +9,7 @@
 #include "ui/Dialogs.h"
 #include "update/UpdateFlow.h"
 
+#include <QHash>
 #include <QIcon>
 #include <QLockFile>
 #include <QMainWindow>
@@ -330,6 +331,9 @@ private:
 
     void FitLabels();
 
+    // Where FitLabels starts from: the design places of the labels and of
+    // the controls they may move.
+    QHash<QWidget *, QRect> FDesignGeometry;
     bool FClosing = false;
     bool FPageFromCode = false;
 };
