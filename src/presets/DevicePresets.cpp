@@ -50,6 +50,26 @@ TDevPreset::TDevPreset(const QString &_xmlString)
     Params = ExtractTagValue(rest, QStringLiteral("params"), true);
     Extension = ExtractTagValue(rest, QStringLiteral("extension"), true);
     idName = AsciiLowerCase(Name).remove(u' ');
+    // Whatever elements are left, those named "name_<language>" are names.
+    const QString prefix = QStringLiteral("<name_");
+    for (qsizetype at = rest.indexOf(prefix); at >= 0; at = rest.indexOf(prefix, at + 1)) {
+        const qsizetype end = rest.indexOf(u'>', at);
+        if (end < 0)
+            break;
+        const QString tag = rest.mid(at + 1, end - at - 1);
+        if (tag.contains(u'<') || tag.contains(u'/'))
+            continue;
+        QString element = rest.mid(at);
+        const QString name = ExtractTagValue(element, tag, false).trimmed();
+        const QString language = tag.mid(prefix.size() - 1);
+        if (!name.isEmpty() && !language.isEmpty() && !LocalNames.contains(language))
+            LocalNames.insert(language, name);
+    }
+}
+
+QString TDevPreset::DisplayName(const QString &_language) const
+{
+    return LocalNames.value(_language, Name);
 }
 
 TDevicePresets::TDevicePresets(const QString &_xmlFileName)

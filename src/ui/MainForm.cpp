@@ -442,7 +442,9 @@ void TMainForm::CreateDialogs()
     SourceOpenDialog.fdFilter = SourceMediaFilter();
     SourceOpenDialog.fdMustExist = true;
 
-    // The folder picker shows the media files of the first filter entry.
+    // The folder picker shows the media files of the first filter entry;
+    // no language text names it, so it carries the window's title.
+    SourceFileOpenDialog.fdTitle = AppTitle;
     SourceFileOpenDialog.fdFilter = SourceMediaFilter().section(u'|', 0, 1);
     SourceFileOpenDialog.fdPickFolder = true;
 

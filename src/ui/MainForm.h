@@ -5,6 +5,7 @@
 #include "conversion/SourceInfo.h"
 #include "integration/TaskbarProgress.h"
 #include "localization/Language.h"
+#include "localization/QtTranslations.h"
 #include "presets/DevicePresets.h"
 #include "ui/Dialogs.h"
 #include "update/UpdateFlow.h"
@@ -168,6 +169,8 @@ public:
     // --- long-lived objects and fields ---
     std::unique_ptr<TQBXRegistry> MyReg;
     TLanguage Language;
+    // Qt's own dialogs and buttons in the interface language.
+    TQtTranslations QtTranslations;
     std::unique_ptr<TDevicePresets> DevicePresets;
     TVSourceInfo VideoSourceInfo;
     TConversionSettings ConversionSettings;
@@ -248,9 +251,14 @@ public:
     void OpenFileBitBtnClick();
     void OpenFolderBitBtnClick();
     void EnableSourceControls(bool Enable);
+    // The Open dialogs start in the folder of the last source the user opened.
+    void RememberSourceFolder(const QString &_source);
+    QString SourceStartFolder() const;
 
     // --- device page ---
     void BuildDeviceButtons();
+    // The buttons' tooltips in the interface language.
+    void ShowDeviceNames();
     void DeviceButtonClick(TDeviceButton *Sender);
     void VideoPageControlChange();
     // Shows a page from the code; unlike the user's switch it runs no handler.

@@ -27,6 +27,7 @@ void TMainForm::ApplyLanguage()
     HELP_FILENAME = links.llHelpFileName;
     HOMEPAGE_LINK = links.llHomePageLink;
     UPDATE_URL = links.llUpdateUrl;
+    QtTranslations.Switch(CurrentLanguage, ProgramDir);
 
     for (const TTextId &id : TextIds::MainMenuTexts) {
         const QString text = Text(id);
@@ -195,6 +196,7 @@ void TMainForm::ApplyLanguage()
         LNGA.append(Text(id));
 
     FitLabels();
+    ShowDeviceNames();
 }
 
 QStringList TMainForm::ListLanguages() const
