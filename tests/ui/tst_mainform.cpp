@@ -5,6 +5,7 @@
 #include "ui/widgets/PageScroller.h"
 
 #include <QAction>
+#include <QFileDialog>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -77,6 +78,10 @@ private slots:
     void enterInOpenListOnlyChooses();
     void tabOrder();
     void f1ClaimedOnce();
+    void folderPickerTitleAndType();
+    void openDialogsStartInLastSourceFolder();
+    void deviceNamesInTheLanguage();
+    void qtTextsSwitchWithLanguageMenu();
     void deviceStripFromKeyboard();
     void optionsLinkFromKeyboard();
 
@@ -1215,6 +1220,88 @@ void TestMainForm::f1ClaimedOnce()
     // The menu item still shows the key.
     QVERIFY(w.ContentsAction1->text().endsWith("\tF1"));
     QVERIFY(w.ContentsAction1->text().startsWith(w.ContentsAction->text()));
+}
+
+// The folder picker as the user sees it: the program's title and one file
+// type, the media files, instead of Qt's own "Find Directory" and "Directories".
+void TestMainForm::folderPickerTitleAndType()
+{
+    TMainForm &w = Window();
+    w.SetOpenAsFolder(true);
+    w.OpenFolderMenuItem->trigger();
+    QCOMPARE(TDialogs::fileRequests().size(), 1);
+    const TFileDialogRequest request = TDialogs::fileRequests().constFirst();
+    QVERIFY(request.fdPickFolder);
+    QFileDialog dialog(&w);
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    TDialogs::SetUpFolderDialog(dialog, request);
+    QCOMPARE(dialog.windowTitle(), QString("Frobnik"));
+    QCOMPARE(dialog.fileMode(), QFileDialog::Directory);
+    auto *types = dialog.findChild<QComboBox *>("fileTypeCombo");
+    QVERIFY(types);
+    QCOMPARE(types->count(), 1);
+    QCOMPARE(types->itemText(0), QString("Video/Audio (mp4, flv, mkv, mpg, avi, mov, wmv, m4v, "
+                                         "3gp, webm, mp3, m4a, wav, aac, opus, flac, ape)"));
+}
+
+void TestMainForm::openDialogsStartInLastSourceFolder()
+{
+    TMainForm &w = Window();
+    const QString clips = MediaPath("clips");
+    ChooseSourceFile(Touch(MediaPath("clips/a.avi")));
+    QCOMPARE(ReadSetting("LastSourceFolder"), clips);
+    // Both Open dialogs start there, in this and in the next run.
+    TDialogs::resetForTest();
+    w.OpenFileMenuItem->trigger();
+    w.OpenFolderMenuItem->trigger();
+    QCOMPARE(TDialogs::fileRequests().size(), 2);
+    QCOMPARE(TDialogs::fileRequests().at(0).fdFolder, clips);
+    QCOMPARE(TDialogs::fileRequests().at(1).fdFolder, clips);
+    // A DVD folder: the next dialog shows the film's folder among its neighbours.
+    Touch(MediaPath("films/Trip/VIDEO_TS/VTS_01_1.VOB"), 2048);
+    QVERIFY(DropPaths(w.SourceFilenameEdit, {MediaPath("films/Trip")}));
+    QCOMPARE(ReadSetting("LastSourceFolder"), MediaPath("films"));
+    FWindow.reset();
+    QDir(MediaPath("films")).removeRecursively();
+    TDialogs::resetForTest();
+    Window().OpenFileMenuItem->trigger();
+    // A folder that has gone since: the nearest one above it that is there.
+    QCOMPARE(TDialogs::fileRequests().constFirst().fdFolder, FMedia->path());
+}
+
+void TestMainForm::deviceNamesInTheLanguage()
+{
+    FProgram->WriteFile("presets.xml",
+                        "<presets><device><id>7</id><name>Old Phone</name>"
+                        "<name_Russian>\xD0\xA1\xD1\x82\xD0\xB0\xD1\x80\xD1\x8B\xD0\xB9 "
+                        "\xD1\x82\xD0\xB5\xD0\xBB\xD0\xB5\xD1\x84\xD0\xBE\xD0\xBD</name_Russian>"
+                        "<params>-c:v h263</params><extension>3gp</extension></device>"
+                        "<device><id>9</id><name>iPad</name><params>-c:v libx264</params>"
+                        "<extension>mp4</extension></device></presets>");
+    WriteSetting("Language", "Russian");
+    TMainForm &w = Window();
+    ChooseSourceFile(Touch(MediaPath("trip.avi")));
+    ClickTab(w.VideoPageControl, 1);
+    QTest::mouseClick(w.DeviceButtons.at(0), Qt::LeftButton);
+    const QString russian = QString::fromUtf8("Старый телефон");
+    QCOMPARE(w.DeviceButtons.at(0)->toolTip(), russian);
+    QCOMPARE(w.DeviceButtons.at(1)->toolTip(), QString("iPad"));
+    QCOMPARE(w.windowTitle(), "Frobnik  (AVI -> " + russian + " [3gp])");
+    // The file keeps the preset's own name, whatever the language.
+    QCOMPARE(w.OutVideoFileBEdit->text(), MediaPath("trip(Old Phone).3gp"));
+    w.LanguageMenuItem->findChild<QAction *>("LanguageItem_English")->trigger();
+    QCOMPARE(w.DeviceButtons.at(0)->toolTip(), QString("Old Phone"));
+}
+
+void TestMainForm::qtTextsSwitchWithLanguageMenu()
+{
+    const auto cancel = [] { return QCoreApplication::translate("QPlatformTheme", "Cancel"); };
+    TMainForm &w = Window();
+    QCOMPARE(cancel(), QString("Cancel"));
+    w.LanguageMenuItem->findChild<QAction *>("LanguageItem_Russian")->trigger();
+    QCOMPARE(cancel(), QString::fromUtf8("Отмена"));
+    w.LanguageMenuItem->findChild<QAction *>("LanguageItem_English")->trigger();
+    QCOMPARE(cancel(), QString("Cancel"));
 }
 
 void TestMainForm::deviceStripFromKeyboard()
