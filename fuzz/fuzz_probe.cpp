@@ -42,6 +42,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     FUZZ_CHECK(info.vsSubtitle == text.contains(QLatin1String(": Subtitle:")));
     FUZZ_CHECK(info.vsFileName == QLatin1String("/kept") && info.vsTotalSourceSize == 7);
 
+    // The first input's streams: numbers within their kind, sizes and rates
+    // that are never negative, one codec per subtitle line at most.
+    const qsizetype streamLines = text.count(QLatin1String("Stream #0:"));
+    FUZZ_CHECK(info.vsVideoStreamNumber >= -1 && info.vsVideoStreamNumber < streamLines);
+    FUZZ_CHECK(info.vsAudioStreamNumber >= -1 && info.vsAudioStreamNumber < streamLines);
+    FUZZ_CHECK(info.vsVideoWidth >= 0 && info.vsVideoWidth <= 32768);
+    FUZZ_CHECK(info.vsVideoHeight >= 0 && info.vsVideoHeight <= 32768);
+    FUZZ_CHECK(info.vsVideoFrameRate >= 0 && info.vsVideoFrameRate < 1e10);
+    FUZZ_CHECK(info.vsAudioChannels >= 0 && info.vsAudioChannels < 1000);
+    FUZZ_CHECK(info.vsAudioChannelLayout.isEmpty() == (info.vsAudioChannels == 0));
+    FUZZ_CHECK(info.vsSubtitleCodecs.size() <= text.count(QLatin1String(": Subtitle:")));
+    if (info.vsVideoStreamNumber < 0)
+        FUZZ_CHECK(info.vsVideoPixelFormat.isEmpty() && info.vsVideoWidth == 0);
+    if (!info.vsSubtitleCodecs.isEmpty())
+        FUZZ_CHECK(info.vsSubtitle);
+
     // Only a text with a second input can need a join.
     const bool join = NeedBinaryJoin(text);
     if (!text.contains(QLatin1String("Input #1,")))

@@ -6,6 +6,8 @@
 #include "support/PathUtils.h"
 #include "support/TextUtils.h"
 
+#include <QFileInfo>
+
 namespace {
 
 // A size such as "1920x1080" has at most nine characters; anything longer
@@ -70,8 +72,10 @@ TCommandLineOptions ParseCommandLineOptions(const QStringList &_arguments,
     QString source = option(u"-inName=");
     if (source.isEmpty() && FileExists(_arguments[1]))
         source = _arguments[1];
+    // Made absolute here, against the folder the caller started us in: the
+    // probe runs in the program folder and the output name is derived from it.
     if (!source.isEmpty() && FileExists(source))
-        o.coSourceFileName = source;
+        o.coSourceFileName = QFileInfo(source).absoluteFilePath();
 
     // 4. Quality: a missing option means source quality.
     const int quality = StrToIntDef(option(u"-quality="), -1);

@@ -1,7 +1,14 @@
 #include "conversion/ChildRunner.h"
 
-#include <QElapsedTimer>
+#include <QEventLoop>
 #include <QProcess>
+#include <QTimer>
+
+#ifdef Q_OS_LINUX
+#include <csignal>
+#include <sys/prctl.h>
+#include <unistd.h>
+#endif
 
 namespace {
 constexpr int PollIntervalMs = 200;
@@ -17,6 +24,31 @@ TChildCommand JoinCommand(const QStringList &_files, const QString &_joinedFile)
     return command;
 }
 
+void TieChildToParent(QProcess &_process)
+{
+#ifdef Q_OS_LINUX
+    const pid_t parent = ::getpid();
+    _process.setChildProcessModifier([parent]() {
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+        // The parent may have died between the fork and the line above.
+        if (::getppid() != parent)
+            ::_exit(127);
+    });
+#else
+    Q_UNUSED(_process);
+#endif
+}
+
+void TChildRunner::RequestStop()
+{
+    if (!FProcess || FCancelled)
+        return;
+    FCancelled = true;
+    FProcess->terminate();
+    QProcess *process = FProcess;
+    QTimer::singleShot(FGraceMs, process, [process]() { process->kill(); });
+}
+
 int TChildRunner::Run(const TChildCommand &_command, TStepKind _kind, const TPoll &_poll)
 {
     FStarted = FCancelled = FCrashed = false;
@@ -30,24 +62,36 @@ int TChildRunner::Run(const TChildCommand &_command, TStepKind _kind, const TPol
                                       : _command.StandardOutputFile,
                                   QIODevice::Truncate);
     process.setStandardErrorFile(QProcess::nullDevice());
+    TieChildToParent(process);
     process.start();
     if (!process.waitForStarted(-1))
         return 0;
     FStarted = true;
+    FProcess = &process;
 
-    QElapsedTimer sinceTerminate;
-    for (;;) {
-        if (process.waitForFinished(PollIntervalMs) || process.state() == QProcess::NotRunning)
-            break;
+    // A local loop rather than timed waits: a Stop that arrives between two
+    // passes acts at once instead of at the next pass.
+    QEventLoop loop;
+    QObject::connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
+    QTimer pass;
+    pass.setInterval(PollIntervalMs);
+    QObject::connect(&pass, &QTimer::timeout, &loop, [&]() {
         const bool stopAsked = _poll ? _poll(_kind) : false;
-        if (!FCancelled && stopAsked) {
-            FCancelled = true;
-            process.terminate();
-            sinceTerminate.start();
-        } else if (FCancelled && sinceTerminate.elapsed() >= FGraceMs) {
-            process.kill();
-        }
+        if (stopAsked)
+            RequestStop();
+    });
+    pass.start();
+    if (process.state() != QProcess::NotRunning)
+        loop.exec();
+    pass.stop();
+    // The loop may also end because the program is quitting; the child must
+    // not outlive the step either way.
+    if (process.state() != QProcess::NotRunning) {
+        process.kill();
+        process.waitForFinished(-1);
     }
+    FProcess = nullptr;
+
     if (FCancelled)
         return StepCancelledResult;
     if (process.exitStatus() == QProcess::CrashExit) {

@@ -26,13 +26,18 @@ struct TChildCommand
 // The join child: writes _files one after another into _joinedFile.
 TChildCommand JoinCommand(const QStringList &_files, const QString &_joinedFile);
 
+// Makes a child started by _process die with this program: the kernel ends
+// it when the program dies, even of SIGKILL, so no encoder or join goes on
+// writing for nobody. Call before start().
+void TieChildToParent(class QProcess &_process);
+
 class TChildRunner
 {
 public:
     // Called every 200 ms while the child runs, with the step kind the caller
-    // gave. The window services its events and reads progress there; it
-    // returns true to ask for a stop. Also called while a stopped child is
-    // still ending (its answer is then ignored).
+    // gave; the caller reads progress there and returns true to ask for a
+    // stop. Also called while a stopped child is still ending (its answer is
+    // then ignored). Events are serviced while the runner waits.
     using TPoll = std::function<bool(TStepKind)>;
 
     // Starts the command without a shell, standard input the null device,
@@ -42,6 +47,11 @@ public:
     // could not be started; 128 + signal number when the child died of a
     // signal it was not sent by us (so a crash never reads as success).
     int Run(const TChildCommand &_command, TStepKind _kind, const TPoll &_poll);
+
+    // Asks the running child to end now (terminate, then kill after the
+    // grace time), without waiting for the next 200 ms pass; for a Stop
+    // button or a signal handled inside the wait. Nothing outside a Run.
+    void RequestStop();
 
     // How the last Run went, for callers that need more than the number.
     bool LastStarted() const { return FStarted; }
@@ -53,6 +63,7 @@ public:
     void SetTerminateGraceMs(int _ms) { FGraceMs = _ms; }
 
 private:
+    class QProcess *FProcess = nullptr;
     bool FStarted = false;
     bool FCancelled = false;
     bool FCrashed = false;

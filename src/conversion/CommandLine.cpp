@@ -34,40 +34,211 @@ bool KeepsProportions(const TConversionSettings &_settings)
     return _settings.SameAspect && _settings.SameAspectEnabled;
 }
 
-// Deinterlacing merged into the keep-proportions scale filter: the encoder
-// honours only the last -vf of an output, so a separate " -vf yadif" after
-// the scale filter would silently drop the scaling.
-QString SizeArgumentWithDeinterlace(const QString &_size)
+// The frame-size box read as a size: none (source size), invalid, or a
+// width and height that go out as " -s WxH" or as the keep-proportions
+// scale filter.
+struct TFrameSize
 {
-    const QString filterStart = QStringLiteral(" -vf \"");
-    if (!_size.startsWith(filterStart))
-        return _size;
-    return filterStart + kDeinterlace + u',' + _size.mid(filterStart.size());
+    bool None = false;
+    bool Invalid = false;
+    bool Scale = false;
+    int Width = 0;
+    int Height = 0;
+};
+
+TFrameSize ReadFrameSize(const TConversionSettings &_settings, const QString &_sizeText)
+{
+    TFrameSize frame;
+    QString size = _sizeText.isEmpty() ? _settings.OutSizeText : _sizeText;
+    const qsizetype blank = size.indexOf(u' ');
+    if (blank >= 0)
+        size.truncate(blank);
+    const qsizetype x = size.indexOf(u'x');
+    if (x < 0) {
+        frame.None = _settings.OutSizeIndex == 0;
+        frame.Invalid = !frame.None;
+        return frame;
+    }
+    frame.Width = StrToIntDef(size.left(x), 0);
+    frame.Height = StrToIntDef(size.mid(x + 1), 0);
+    frame.Invalid = !SizeInRange(frame.Width) || !SizeInRange(frame.Height);
+    frame.Scale = KeepsProportions(_settings);
+    return frame;
+}
+
+// The scale filter without its " -vf" and quotes, so that other filters can
+// join its chain.
+QString ScaleFilter(int _width)
+{
+    return QStringLiteral("scale=%1:trunc(ow/a/2)*2").arg(_width);
+}
+
+QString SizeArgument(const TFrameSize &_frame)
+{
+    if (_frame.Invalid)
+        return kInvalidSize;
+    if (_frame.None)
+        return QString();
+    if (_frame.Scale)
+        return QStringLiteral(" -vf \"") + ScaleFilter(_frame.Width) + u'"';
+    return QStringLiteral(" -s %1x%2").arg(_frame.Width).arg(_frame.Height);
+}
+
+// One -vf for a chain: the encoder honours only the last -vf of an output,
+// so every filter has to go into the same one.
+QString FilterArgument(const QStringList &_chain)
+{
+    if (_chain.isEmpty())
+        return QString();
+    if (_chain.size() == 1 && !_chain.front().contains(u'='))
+        return QStringLiteral(" -vf ") + _chain.front();
+    return QStringLiteral(" -vf \"") + _chain.join(u',') + u'"';
+}
+
+int EvenBelow(int _value)
+{
+    return _value - _value % 2;
+}
+
+// Takes the last column or row off an odd picture where the encoder needs
+// that side even, so that nothing is resampled; empty when nothing is odd.
+QString EvenCrop(const TVSourceInfo &_source, bool _evenWidth, bool _evenHeight)
+{
+    const bool cropWidth = _evenWidth && _source.vsVideoWidth % 2 != 0;
+    const bool cropHeight = _evenHeight && _source.vsVideoHeight % 2 != 0;
+    if (!cropWidth && !cropHeight)
+        return QString();
+    // The filter itself rounds an odd height of a 4:2:0 picture down unless
+    // told to keep it exact.
+    const bool oddHeightKept = !cropHeight && _source.vsVideoHeight % 2 != 0;
+    return QStringLiteral("crop=%1:%2%3")
+        .arg(cropWidth ? QStringLiteral("trunc(iw/2)*2") : QStringLiteral("iw"),
+             cropHeight ? QStringLiteral("trunc(ih/2)*2") : QStringLiteral("ih"),
+             oddHeightKept ? QStringLiteral(":exact=1") : QString());
+}
+
+// The video formats whose options offer deinterlacing.
+bool OffersDeinterlace(const QString &_type)
+{
+    static const QStringList types = {
+        QStringLiteral("mp4"), QStringLiteral("webm"), QStringLiteral("flv"),
+        QStringLiteral("mkv"), QStringLiteral("mpg"),  QStringLiteral("avi"),
+        QStringLiteral("mov"), QStringLiteral("wmv"),  QStringLiteral("3gp")};
+    return types.contains(_type);
+}
+
+// Pixel formats the H.264 encoder takes as 8-bit 4:2:0, the kind every
+// player decodes; any other makes it write a profile phones and TVs refuse.
+bool PlaysEverywhere(const QString &_pixelFormat)
+{
+    static const QStringList formats = {QStringLiteral("yuv420p"), QStringLiteral("yuvj420p"),
+                                        QStringLiteral("nv12"), QStringLiteral("nv21")};
+    return _pixelFormat.isEmpty() || formats.contains(_pixelFormat);
+}
+
+// Layouts the Opus encoder carries; it refuses the others ("5.1(side)").
+bool OpusCarries(const TVSourceInfo &_source)
+{
+    static const QStringList layouts = {QStringLiteral("mono"), QStringLiteral("stereo"),
+                                        QStringLiteral("3.0"),  QStringLiteral("quad"),
+                                        QStringLiteral("5.0"),  QStringLiteral("5.1"),
+                                        QStringLiteral("6.1"),  QStringLiteral("7.1")};
+    return _source.vsAudioChannels <= 2 || layouts.contains(_source.vsAudioChannelLayout);
+}
+
+// MPEG-1 carries 24000/1001 fps and up; the encoder rounds anything above
+// that to a rate it carries by itself, but below it picks an unofficial rate
+// ("15/1") that it then refuses.
+QString MpegFrameRate(const TVSourceInfo *_source)
+{
+    constexpr double lowest = 24000.0 / 1001.0;
+    if (!_source || _source->vsVideoFrameRate <= 0 || _source->vsVideoFrameRate + 0.01 >= lowest)
+        return QString();
+    return QStringLiteral(" -r 24000/1001");
+}
+
+// Subtitle codecs the encoder can turn into another text format.
+bool IsTextSubtitle(const QString &_codec)
+{
+    static const QStringList text = {
+        QStringLiteral("subrip"),    QStringLiteral("srt"),       QStringLiteral("ass"),
+        QStringLiteral("ssa"),       QStringLiteral("mov_text"),  QStringLiteral("webvtt"),
+        QStringLiteral("text"),      QStringLiteral("microdvd"),  QStringLiteral("mpl2"),
+        QStringLiteral("jacosub"),   QStringLiteral("realtext"),  QStringLiteral("sami"),
+        QStringLiteral("stl"),       QStringLiteral("pjs"),       QStringLiteral("vplayer"),
+        QStringLiteral("subviewer"), QStringLiteral("subviewer1")};
+    return text.contains(_codec);
+}
+
+// How a subtitle stream goes into the container of _type: the codec for
+// " -c:s", or empty when the container cannot take it.
+QString SubtitleCodecFor(const QString &_type, const QString &_codec)
+{
+    static const QStringList matroska = {
+        QStringLiteral("subrip"),       QStringLiteral("ass"),
+        QStringLiteral("ssa"),          QStringLiteral("webvtt"),
+        QStringLiteral("dvd_subtitle"), QStringLiteral("hdmv_pgs_subtitle"),
+        QStringLiteral("dvb_subtitle")};
+    if (_type == u"mkv") {
+        if (matroska.contains(_codec))
+            return QStringLiteral("copy");
+        return IsTextSubtitle(_codec) ? QStringLiteral("srt") : QString();
+    }
+    if (!IsTextSubtitle(_codec))
+        return QString();
+    if (_type == u"mp4")
+        return QStringLiteral("mov_text");
+    if (_type == u"webm")
+        return QStringLiteral("webvtt");
+    return QString();
+}
+
+// Keeping subtitles names streams, and naming any stream switches off the
+// encoder's own choice of picture and sound, so they are named too: the
+// streams it would have chosen, or the sound streams the mapping already
+// names. Subtitles the container cannot take are left out; with none left
+// the encoder chooses by itself, as without the option.
+QString SubtitlePart(const QString &_type, const TConversionSettings &_settings,
+                     const TVSourceInfo &_source, bool _soundsMapped)
+{
+    QStringList codecs;
+    QList<int> kept;
+    for (int i = 0; i < _source.vsSubtitleCodecs.size(); ++i) {
+        const QString codec = SubtitleCodecFor(_type, _source.vsSubtitleCodecs[i]);
+        if (codec.isEmpty())
+            continue;
+        codecs << codec;
+        kept << i;
+    }
+    if (kept.isEmpty())
+        return QString();
+
+    QString part;
+    if (!_soundsMapped) {
+        if (_source.vsVideoStreamNumber >= 0)
+            part += QStringLiteral(" -map 0:v:%1").arg(_source.vsVideoStreamNumber);
+        if (!_settings.NoSound && _source.vsAudioStreamNumber >= 0)
+            part += QStringLiteral(" -map 0:a:%1").arg(_source.vsAudioStreamNumber);
+    }
+    if (kept.size() == _source.vsSubtitleCodecs.size() &&
+        codecs.count(codecs.front()) == codecs.size())
+        return part + QStringLiteral(" -c:s ") + codecs.front() + QStringLiteral(" -map 0:s?");
+    for (qsizetype k = 0; k < kept.size(); ++k)
+        part += QStringLiteral(" -map 0:s:%1").arg(kept[k]);
+    for (qsizetype k = 0; k < kept.size(); ++k)
+        part += QStringLiteral(" -c:s:%1 ").arg(k) + codecs[k];
+    return part;
 }
 
 } // namespace
 
 QString BuildSizeArgument(const TConversionSettings &_settings, const QString &_sizeText)
 {
-    QString size = _sizeText.isEmpty() ? _settings.OutSizeText : _sizeText;
-    const qsizetype blank = size.indexOf(u' ');
-    if (blank >= 0)
-        size.truncate(blank);
-    const qsizetype x = size.indexOf(u'x');
-    if (x < 0)
-        return _settings.OutSizeIndex == 0 ? QString() : kInvalidSize;
-
-    const int width = StrToIntDef(size.left(x), 0);
-    const int height = StrToIntDef(size.mid(x + 1), 0);
-    if (!SizeInRange(width) || !SizeInRange(height))
-        return kInvalidSize;
-    if (KeepsProportions(_settings))
-        return QStringLiteral(" -vf \"scale=%1:trunc(ow/a/2)*2\"").arg(width);
-    return QStringLiteral(" -s %1x%2").arg(width).arg(height);
+    return SizeArgument(ReadFrameSize(_settings, _sizeText));
 }
 
 bool BuildEncoderArguments(const TConversionSettings &_settings, const TDevicePresets *_presets,
-                           QString &_arguments, IRefusalSink *_sink)
+                           QString &_arguments, IRefusalSink *_sink, const TVSourceInfo *_source)
 {
     auto refuse = [_sink](int messageId) {
         if (_sink)
@@ -91,8 +262,8 @@ bool BuildEncoderArguments(const TConversionSettings &_settings, const TDevicePr
 
     const bool sourceQuality = _settings.OutQualityType == 0;
     const QString audioQuality = sourceQuality ? QStringLiteral(" -q:a 1") : QString();
-    const QString size = BuildSizeArgument(_settings, QString());
-    if (size == kInvalidSize)
+    TFrameSize frame = ReadFrameSize(_settings, QString());
+    if (frame.Invalid)
         return refuse(msgInvalidFrameSize);
 
     const QString type = AsciiLowerCase(ExtractFileExt(_settings.OutFileName).mid(1));
@@ -107,9 +278,38 @@ bool BuildEncoderArguments(const TConversionSettings &_settings, const TDevicePr
 
     const bool h264 = type == u"mp4" || type == u"flv" || type == u"mkv";
     const bool vp9 = type == u"webm";
-    const bool deinterlaceInScale =
-        (h264 || vp9) && _settings.Deinterlace && size.startsWith(u" -vf");
-    QString args = deinterlaceInScale ? SizeArgumentWithDeinterlace(size) : size;
+    // MOV left to the encoder's choice gets H.264, which ignores " -q:v";
+    // naming it with a rate factor lets the quality take effect.
+    const bool movH264 = _source && type == u"mov";
+    const bool x264 = h264 || movH264;
+    const bool deinterlace =
+        _settings.Deinterlace && (_source ? OffersDeinterlace(type) : h264 || vp9);
+
+    // H.264 in 4:2:0 needs both sides even, WMV's encoder an even width. A
+    // typed size is made even too, rounding down as for the source.
+    const bool evenWidth = _source && (x264 || type == u"wmv");
+    const bool evenHeight = _source && x264;
+    if (evenWidth)
+        frame.Width = EvenBelow(frame.Width);
+    if (evenHeight)
+        frame.Height = EvenBelow(frame.Height);
+
+    QStringList filters;
+    if (deinterlace)
+        filters << kDeinterlace;
+    if (frame.None && _source) {
+        const QString crop = EvenCrop(*_source, evenWidth, evenHeight);
+        if (!crop.isEmpty())
+            filters << crop;
+    }
+    QString args;
+    if (frame.Scale) {
+        filters << ScaleFilter(frame.Width);
+        args = FilterArgument(filters);
+        filters.clear();
+    } else {
+        args = SizeArgument(frame);
+    }
     args += QStringLiteral(" -err_detect ignore_err");
 
     if (h264)
@@ -118,37 +318,56 @@ bool BuildEncoderArguments(const TConversionSettings &_settings, const TDevicePr
         args += QStringLiteral(" -crf %1").arg(Quality(qrVp9RateFactor, videoPosition));
     else if (type != u"mp3" && type != u"aac" && type != u"flac")
         args += QStringLiteral(" -q:v %1").arg(Quality(qrVideoScale, videoPosition));
+    args += FilterArgument(filters);
 
-    const QString subtitles =
-        _settings.CopySubtitles ? QStringLiteral(" -c:s copy -map 0:s?") : QString();
-    const QString deinterlace = _settings.Deinterlace && !deinterlaceInScale
-                                    ? QStringLiteral(" -vf ") + kDeinterlace
+    const QString pixelFormat = x264 && _source && !PlaysEverywhere(_source->vsVideoPixelFormat)
+                                    ? QStringLiteral(" -pix_fmt yuv420p")
                                     : QString();
+    // Only what the source holds is mapped; without a source the option keeps
+    // its old form.
+    auto subtitles = [&](bool soundsMapped) {
+        if (!_settings.CopySubtitles)
+            return QString();
+        if (!_source)
+            return QStringLiteral(" -c:s copy -map 0:s?");
+        return SubtitlePart(type, _settings, *_source, soundsMapped);
+    };
+    const bool downmix = _source && !_settings.NoSound && _source->vsAudioChannels > 2;
 
     if (h264) {
-        args += deinterlace + QStringLiteral(" -vcodec libx264");
+        args += QStringLiteral(" -vcodec libx264") + pixelFormat;
+        const bool soundsMapped = !_settings.NoSound && _settings.CopySounds;
         if (_settings.NoSound)
             args += QStringLiteral(" -an");
         else if (_settings.CopySounds)
             args += CopySoundsMapping;
         else
             args += QStringLiteral(" -c:a aac -ac 2") + bitRate(qrAacBitRate);
-        args += subtitles;
+        args += subtitles(soundsMapped);
     } else if (vp9) {
-        args += deinterlace + QStringLiteral(" -vcodec libvpx-vp9 -b:v 0");
-        args += noSoundOr(QStringLiteral(" -c:a libopus") + bitRate(qrAacBitRate));
-        args += subtitles;
+        const QString opusDownmix =
+            downmix && !OpusCarries(*_source) ? QStringLiteral(" -ac 2") : QString();
+        args += QStringLiteral(" -vcodec libvpx-vp9 -b:v 0");
+        args += noSoundOr(QStringLiteral(" -c:a libopus") + opusDownmix + bitRate(qrAacBitRate));
+        args += subtitles(false);
     } else if (type == u"mpg") {
-        args += QStringLiteral(" -f vcd") + noSoundOr(bitRate(qrMp3BitRate));
+        args +=
+            QStringLiteral(" -f vcd") + MpegFrameRate(_source) + noSoundOr(bitRate(qrMp3BitRate));
     } else if (type == u"avi") {
         args += QStringLiteral(" -f avi") + noSoundOr(QStringLiteral(" -acodec libmp3lame") +
                                                       audioQuality + bitRate(qrMp3BitRate));
     } else if (type == u"wmv") {
+        // The WMA encoder takes two channels at most.
+        const QString wmaDownmix = downmix ? QStringLiteral(" -ac 2") : QString();
         args += QStringLiteral(" -vcodec wmv2") +
-                noSoundOr(QStringLiteral(" -acodec wmav2") + bitRate(qrAacBitRate));
+                noSoundOr(QStringLiteral(" -acodec wmav2") + wmaDownmix + bitRate(qrAacBitRate));
     } else if (type == u"mov") {
-        args += QStringLiteral(" -f mov") +
-                noSoundOr(QStringLiteral(" -c:a aac") + bitRate(qrAacBitRate));
+        args += QStringLiteral(" -f mov");
+        if (movH264)
+            args += QStringLiteral(" -vcodec libx264 -crf %1")
+                        .arg(Quality(qrH264RateFactor, videoPosition)) +
+                    pixelFormat;
+        args += noSoundOr(QStringLiteral(" -c:a aac") + bitRate(qrAacBitRate));
     } else if (type == u"3gp") {
         args += QStringLiteral(" -vcodec h263") +
                 noSoundOr(QStringLiteral(" -c:a aac -ac 1 -ar 8000 -ab 32K"));

@@ -53,8 +53,14 @@ QString BuildSizeArgument(const TConversionSettings &_settings,
 // _arguments is replaced as a whole and begins with a blank. On failure
 // _arguments is left alone and a refusal may have gone to _sink (may be null).
 // _presets may be null; device mode then refuses like an unknown device.
+// With the probed _source, format mode also writes what that source needs to
+// convert (a down-mix, an even frame size, a frame rate MPEG carries, 8-bit
+// 4:2:0 H.264, subtitles in a form the container takes), names MOV's video
+// codec so that the quality takes effect, and deinterlaces for every video
+// format; without it the arguments are built from the settings alone.
 bool BuildEncoderArguments(const TConversionSettings &_settings, const TDevicePresets *_presets,
-                           QString &_arguments, IRefusalSink *_sink);
+                           QString &_arguments, IRefusalSink *_sink,
+                           const TVSourceInfo *_source = nullptr);
 
 // The whole encoder command in its two forms. Text is the documented line
 // (for display and tests); Program and Args start the process without a

@@ -24,7 +24,20 @@ QString SourceMediaFilter()
 
 bool MatchesMediaFilter(const QString &_fileName)
 {
-    return SourceMediaFilter().contains(u'*' + AsciiLowerCase(ExtractFileExt(_fileName)));
+    // The masks are every second field; "*.*" names no media type.
+    static const QStringList masks = []() {
+        QStringList list;
+        const QStringList fields = SourceMediaFilter().split(u'|');
+        for (qsizetype i = 1; i < fields.size(); i += 2) {
+            for (const QString &mask : fields[i].split(u';', Qt::SkipEmptyParts)) {
+                if (mask != u"*.*")
+                    list << mask;
+            }
+        }
+        return list;
+    }();
+    const QString ext = AsciiLowerCase(ExtractFileExt(_fileName));
+    return ext.size() > 1 && masks.contains(u'*' + ext);
 }
 
 QString VideoTSFolderName()

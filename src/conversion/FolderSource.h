@@ -9,8 +9,9 @@
 // also the list of accepted source extensions.
 QString SourceMediaFilter();
 
-// True when "*" + the lower-cased extension of _fileName (dot included)
-// occurs in SourceMediaFilter(). A name without an extension matches ("*").
+// True when the lower-cased extension of _fileName is one of the masks of
+// SourceMediaFilter() as a whole ("*.mp4"): a name without an extension, or
+// one whose extension only begins like a mask (".m"), is no media file.
 bool MatchesMediaFilter(const QString &_fileName);
 
 // The DVD size threshold in bytes.

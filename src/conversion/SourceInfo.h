@@ -29,5 +29,21 @@ public:
     QStringList vsProbeInputArgs;
     QStringList vsCopyConcatFiles;
 
+    // The first input's streams as the encoder converts them when it chooses
+    // by itself (the video stream of the largest picture, the sound stream of
+    // the most channels, a default stream before others), so that the
+    // arguments can fit what it will read. Empty or 0 when the probe does not
+    // tell. The stream numbers count within their kind (0 = the first).
+    int vsVideoStreamNumber = -1;
+    QString vsVideoPixelFormat; // "yuv420p", "yuv420p10le"
+    int vsVideoWidth = 0;
+    int vsVideoHeight = 0;
+    double vsVideoFrameRate = 0; // frames per second
+    int vsAudioStreamNumber = -1;
+    QString vsAudioChannelLayout; // "stereo", "5.1(side)", "6 channels"
+    int vsAudioChannels = 0;
+    // The codec of each subtitle stream, lower-cased, in stream order.
+    QStringList vsSubtitleCodecs;
+
     void Clear() { *this = TVSourceInfo(); }
 };

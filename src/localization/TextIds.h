@@ -74,6 +74,7 @@ inline constexpr TTextId Converted{lsGeneralMessages, 13017};
 inline constexpr TTextId NoDeviceChosen{lsGeneralMessages, 13018};
 inline constexpr TTextId Joining{lsGeneralMessages, 13019};
 inline constexpr TTextId Preparing{lsGeneralMessages, 13020};
+inline constexpr TTextId IncompleteOutput{lsGeneralMessages, 13021};
 inline constexpr TTextId NewVersion{lsGeneralMessages, 13030}; // "%1" = the version
 inline constexpr TTextId DownloadQuestion{lsGeneralMessages, 13031};
 inline constexpr TTextId NoNewVersion{lsGeneralMessages, 13032};
@@ -122,6 +123,7 @@ inline constexpr TTextId MessageTexts[] = {
     Converted,           NewVersion,   DownloadQuestion,
     QualityPositionHint, NoNewVersion, UpdateInfoUnavailable,
     NoDeviceChosen,      Joining,      Preparing,
+    IncompleteOutput,
 };
 
 // Texts whose "%1" the caller fills in.
@@ -154,6 +156,7 @@ enum TMessageIndex
     miNoDeviceChosen,
     miJoining,
     miPreparing,
+    miIncompleteOutput,
     miMessageCount,
 };
 static_assert(std::size(TextIds::MessageTexts) == miMessageCount);

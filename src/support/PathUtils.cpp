@@ -3,9 +3,14 @@
 #include "support/TextUtils.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
 #include <QStorageInfo>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
 
 static qsizetype LastDelim(const QString &Path)
 {
@@ -153,4 +158,27 @@ QString GetVolumeLabel(const QString &RootPath)
     if (!info.isValid() || !info.isReady())
         return QString();
     return info.name();
+}
+
+QByteArray FileIdentity(const QString &_path)
+{
+    if (_path.isEmpty())
+        return QByteArray();
+#ifdef Q_OS_UNIX
+    struct stat st;
+    if (::stat(QFile::encodeName(_path).constData(), &st) != 0)
+        return QByteArray();
+    return QByteArray::number(qulonglong(st.st_dev)) + ':' +
+           QByteArray::number(qulonglong(st.st_ino));
+#else
+    const QString canonical = QFileInfo(_path).canonicalFilePath();
+    return canonical.toUtf8();
+#endif
+}
+
+bool RemoveIfSameFile(const QString &_path, const QByteArray &_identity)
+{
+    if (_identity.isEmpty() || FileIdentity(_path) != _identity)
+        return false;
+    return QFile::remove(_path);
 }

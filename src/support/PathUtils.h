@@ -12,7 +12,8 @@ inline constexpr QChar PathDelim = u'/';
 // Path parts, from the text alone.
 QString ExtractFileName(const QString &Path); // after the last separator
 QString ExtractFileExt(const QString &Path);  // from the last dot of the name, dot included
-QString ExtractFileDir(const QString &Path);  // before the last separator; the root keeps its separator
+QString
+ExtractFileDir(const QString &Path); // before the last separator; the root keeps its separator
 QString ChangeFileExt(const QString &Path, const QString &Ext);
 QString JoinPath(const QString &Folder, const QString &Name); // exactly one separator between
 bool EndsWithPathDelim(const QString &Path);
@@ -39,3 +40,10 @@ QString GetVolumeLabel(const QString &RootPath);
 // True for an existing regular file (a folder of that name does not count).
 bool FileExists(const QString &Path);
 bool DirectoryExists(const QString &Path);
+
+// Which file a path names now (device and inode where the platform has
+// them), so that a file remembered once is never mistaken for another that
+// later takes its name. Empty when nothing is there.
+QByteArray FileIdentity(const QString &_path);
+// Deletes _path only while it is still the file _identity names.
+bool RemoveIfSameFile(const QString &_path, const QByteArray &_identity);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/settings/QBXRegistry.h"
+#include "conversion/ConversionRun.h"
 #include "conversion/ConversionSettings.h"
 #include "conversion/SourceInfo.h"
 #include "integration/TaskbarProgress.h"
@@ -32,8 +33,6 @@ class QSlider;
 class QTabWidget;
 class QToolButton;
 class TDeviceButton;
-struct TChildCommand;
-enum class TStepKind;
 struct TCommandLineOptions;
 class TPageScroller;
 class TssDropFileEdit;
@@ -187,15 +186,16 @@ public:
 
     int SelectedDeviceID = 0;
     bool isFirstEnableOutBox = true;
-    bool StopConvFlag = false;
     bool isAutoMode = false;
     bool CloseOnCompleteFlag = false;
     int ConvertForPM_DID = 0;
     QString ConvertForAppName;
     bool SoundEnabled = true;
-    QString CopyVOBFileName;
-    QString ProgressFileName;
-    int counterForUpdProgress = 0;
+    // The conversion run; it lives as long as the window, so its count of
+    // waits between progress updates does too.
+    std::unique_ptr<TConversionRun> ConversionRun = std::make_unique<TConversionRun>();
+    // How the last run started by the window ended.
+    TRunOutcome LastRunOutcome = TRunOutcome::Refused;
     // The update checker with the routines of the quiet and the menu check.
     std::unique_ptr<TUpdateFlow> UpdateFlow;
     // Progress on the taskbar button; null when it cannot be shown.
@@ -291,24 +291,13 @@ public:
     void CheckUpdateActionExecute();
     void AboutActionExecute();
 
-    // --- conversion run: its steps and their progress (MainFormConversion.cpp) ---
-    // Runs one step as a hidden child and follows it until it ends: the
-    // child's exit code, 40 when the user stopped it, 0 when it could not be
-    // started (then *_started is false).
-    int RunWithProgress(const TChildCommand &_command, TStepKind _kind, bool *_started = nullptr);
-    // One 200 ms pass of a running step: the progress about once a second,
-    // the window's events, then the stop request. True asks the step to stop.
-    bool RunWithProgressPoll(TStepKind _kind);
-    // What RunWithProgress remembers for the one step it follows.
-    struct TStepFollow
-    {
-        int Updates = 0;      // progress updates, counted up to 20
-        bool Stalled = false; // no move of the bar over the last 20 updates
-        int LastPosition = 0;
-    };
-    TStepFollow StepFollow;
+    // --- conversion run (MainFormConversion.cpp) ---
     // True from the start of the steps of a run until its outcome is shown.
-    bool ConversionRunning = false;
+    bool ConversionRunning() const;
+    // A message of section GeneralMessages by its id; empty for an unknown id.
+    QString MessageText(int _messageId) const;
+    // The open-file and open-folder buttons follow the output box's file.
+    void UpdateOutputButtons(bool Enable);
     // Where the update check attaches to a run.
     void StartQuietUpdateCheck();
     void OfferUpdate();

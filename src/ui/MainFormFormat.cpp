@@ -49,6 +49,13 @@ void TMainForm::SelectOutSizeItem(int _index)
     OutSizeComboBox->setEditText(OutSizeComboBox->itemText(_index));
 }
 
+void TMainForm::UpdateOutputButtons(bool Enable)
+{
+    const QString outText = OutVideoFileBEdit->text();
+    OpenFileBitBtn->setEnabled(Enable && FileExists(outText));
+    OpenFolderBitBtn->setEnabled(Enable && DirectoryExists(ExtractFileDir(outText)));
+}
+
 void TMainForm::EnableFormatControls(bool Enable)
 {
     OutFormatComboBox->setEnabled(Enable);
@@ -81,9 +88,7 @@ void TMainForm::EnableFormatControls(bool Enable)
     SameAspectRationPMenu->setEnabled(rules.frSameAspectEnabled);
     AdditionLabel->setEnabled(rules.frOptionsLink && Enable);
 
-    const QString outText = OutVideoFileBEdit->text();
-    OpenFileBitBtn->setEnabled(Enable && FileExists(outText));
-    OpenFolderBitBtn->setEnabled(Enable && DirectoryExists(ExtractFileDir(outText)));
+    UpdateOutputButtons(Enable);
 
     if (rules.frSourceQualityOnly) {
         QualityComboBox->setEnabled(false);

@@ -90,13 +90,11 @@ void TMainForm::FormCreate()
         MyReg->WriteIntPar(Settings::Build, Settings::CurrentBuild);
 
     // 7. Start values.
-    StopConvFlag = false;
     StopConvBitBtn->setEnabled(false);
     isFirstEnableOutBox = true;
     CloseOnCompleteFlag = false;
     ConvertForPM_DID = 0;
     isAutoMode = false;
-    counterForUpdProgress = 0;
 
     // 8. to 12. The language and the interface texts.
     CurrentLanguage = MyReg->ReadStringPar(Settings::Language);

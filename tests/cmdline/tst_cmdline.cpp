@@ -5,6 +5,7 @@
 #include <QtTest>
 
 Q_DECLARE_METATYPE(TConversionSettings)
+Q_DECLARE_METATYPE(TVSourceInfo)
 
 namespace {
 
@@ -74,6 +75,51 @@ TDevicePresets Presets()
 
 const QString kScale640 = QStringLiteral(" -vf \"scale=640:trunc(ow/a/2)*2\"");
 
+// A probed source: 640x480 yuv420p at 25 fps with stereo sound and no
+// subtitles unless a setter says otherwise.
+struct TSource
+{
+    TVSourceInfo s;
+    TSource()
+    {
+        s.vsVideoStreamNumber = 0;
+        s.vsVideoPixelFormat = QStringLiteral("yuv420p");
+        s.vsVideoWidth = 640;
+        s.vsVideoHeight = 480;
+        s.vsVideoFrameRate = 25;
+        s.vsAudioStreamNumber = 0;
+        s.vsAudioChannelLayout = QStringLiteral("stereo");
+        s.vsAudioChannels = 2;
+    }
+    TSource &Size(int width, int height)
+    {
+        s.vsVideoWidth = width;
+        s.vsVideoHeight = height;
+        return *this;
+    }
+    TSource &Rate(double fps) { return s.vsVideoFrameRate = fps, *this; }
+    TSource &Pixels(const char *format) { return s.vsVideoPixelFormat = format, *this; }
+    TSource &Sound(const char *layout, int channels)
+    {
+        s.vsAudioChannelLayout = layout;
+        s.vsAudioChannels = channels;
+        return *this;
+    }
+    TSource &Chosen(int video, int audio)
+    {
+        s.vsVideoStreamNumber = video;
+        s.vsAudioStreamNumber = audio;
+        return *this;
+    }
+    TSource &Subtitles(const QStringList &codecs)
+    {
+        s.vsSubtitle = !codecs.isEmpty();
+        s.vsSubtitleCodecs = codecs;
+        return *this;
+    }
+    operator TVSourceInfo() const { return s; }
+};
+
 } // namespace
 
 class TestCommandLine : public QObject
@@ -82,6 +128,10 @@ class TestCommandLine : public QObject
 private slots:
     void encoderArguments_data();
     void encoderArguments();
+    void sourceArguments_data();
+    void sourceArguments();
+    void ordinarySourceKeepsArguments_data();
+    void ordinarySourceKeepsArguments();
     void sizeArgument_data();
     void sizeArgument();
     void commandForms();
@@ -223,6 +273,229 @@ void TestCommandLine::encoderArguments()
     // No sink is needed to refuse.
     QString again;
     QCOMPARE(BuildEncoderArguments(settings, &presets, again, nullptr), ok);
+}
+
+void TestCommandLine::sourceArguments_data()
+{
+    QTest::addColumn<TConversionSettings>("settings");
+    QTest::addColumn<TVSourceInfo>("source");
+    QTest::addColumn<QString>("arguments");
+
+    auto row = [](const char *name, const TConversionSettings &s, const TVSourceInfo &source,
+                  const char *arguments) {
+        QTest::newRow(name) << s << source << QString::fromUtf8(arguments);
+    };
+    const QString subrip = QStringLiteral("subrip");
+    const QString movText = QStringLiteral("mov_text");
+    const QString dvd = QStringLiteral("dvd_subtitle");
+
+    row("webm from 5.1(side) down-mixed", Out("a.webm"), TSource().Sound("5.1(side)", 6),
+        " -err_detect ignore_err -crf 32 -vcodec libvpx-vp9 -b:v 0 -c:a libopus -ac 2");
+    row("webm from a layout without name down-mixed", Out("a.webm").Other(0),
+        TSource().Sound("6 channels", 6),
+        " -err_detect ignore_err -crf 53 -vcodec libvpx-vp9 -b:v 0 -c:a libopus -ac 2 -ab 32K");
+    row("webm carries 5.1", Out("a.webm"), TSource().Sound("5.1", 6),
+        " -err_detect ignore_err -crf 32 -vcodec libvpx-vp9 -b:v 0 -c:a libopus");
+    row("webm from 5.1 without sound", Out("a.webm").NoSound(), TSource().Sound("5.1(side)", 6),
+        " -err_detect ignore_err -crf 32 -vcodec libvpx-vp9 -b:v 0 -an");
+    row("wmv from 5.1 down-mixed", Out("a.wmv").Other(10), TSource().Sound("5.1", 6),
+        " -err_detect ignore_err -q:v 2 -vcodec wmv2 -acodec wmav2 -ac 2 -ab 192K");
+    row("wmv from 2.1 down-mixed", Out("a.wmv"), TSource().Sound("2.1", 3),
+        " -err_detect ignore_err -q:v 5 -vcodec wmv2 -acodec wmav2 -ac 2");
+    row("avi from 5.1 left to the encoder", Out("a.avi"), TSource().Sound("5.1(side)", 6),
+        " -err_detect ignore_err -q:v 5 -f avi -acodec libmp3lame -q:a 1");
+
+    row("mp4 from an odd size cropped even", Out("a.mp4"), TSource().Size(321, 241),
+        " -err_detect ignore_err -crf 22 -vf \"crop=trunc(iw/2)*2:trunc(ih/2)*2\" -vcodec libx264 "
+        "-c:a aac -ac 2");
+    row("mkv from an odd height", Out("a.mkv"), TSource().Size(320, 241),
+        " -err_detect ignore_err -crf 22 -vf \"crop=iw:trunc(ih/2)*2\" -vcodec libx264 -c:a aac "
+        "-ac 2");
+    row("mov from an odd width", Out("a.mov"), TSource().Size(321, 240),
+        " -err_detect ignore_err -q:v 5 -vf \"crop=trunc(iw/2)*2:ih\" -f mov -vcodec libx264 -crf "
+        "22 -c:a aac");
+    row("wmv needs only the width even", Out("a.wmv"), TSource().Size(321, 241),
+        " -err_detect ignore_err -q:v 5 -vf \"crop=trunc(iw/2)*2:ih:exact=1\" -vcodec wmv2 -acodec "
+        "wmav2");
+    row("wmv keeps an odd height", Out("a.wmv"), TSource().Size(320, 241),
+        " -err_detect ignore_err -q:v 5 -vcodec wmv2 -acodec wmav2");
+    row("webm keeps an odd size", Out("a.webm"), TSource().Size(321, 241),
+        " -err_detect ignore_err -crf 32 -vcodec libvpx-vp9 -b:v 0 -c:a libopus");
+    row("odd size cropped after deinterlacing, one filter chain", Out("a.flv").Deinterlace(),
+        TSource().Size(321, 241),
+        " -err_detect ignore_err -crf 22 -vf \"yadif,crop=trunc(iw/2)*2:trunc(ih/2)*2\" -vcodec "
+        "libx264 -c:a aac -ac 2");
+    row("odd typed size made even for H.264", Out("a.mp4").Size("321x241"), TSource(),
+        " -s 320x240 -err_detect ignore_err -crf 22 -vcodec libx264 -c:a aac -ac 2");
+    row("odd typed size, only the width for wmv", Out("a.wmv").Size("321x241"), TSource(),
+        " -s 320x241 -err_detect ignore_err -q:v 5 -vcodec wmv2 -acodec wmav2");
+    row("odd typed size kept for avi", Out("a.avi").Size("321x241"), TSource(),
+        " -s 321x241 -err_detect ignore_err -q:v 5 -f avi -acodec libmp3lame -q:a 1");
+    row("odd width of keep proportions made even", Out("a.mkv").Size("321x241").SameAspect(),
+        TSource().Size(321, 241),
+        " -vf \"scale=320:trunc(ow/a/2)*2\" -err_detect ignore_err -crf 22 -vcodec libx264 -c:a "
+        "aac -ac 2");
+    row("a typed size needs no crop", Out("a.mp4").Size("640x480"), TSource().Size(321, 241),
+        " -s 640x480 -err_detect ignore_err -crf 22 -vcodec libx264 -c:a aac -ac 2");
+    row("an unknown size is left alone", Out("a.mp4"), TSource().Size(0, 0),
+        " -err_detect ignore_err -crf 22 -vcodec libx264 -c:a aac -ac 2");
+
+    row("mpg from 15 fps", Out("a.mpg"), TSource().Rate(15),
+        " -err_detect ignore_err -q:v 5 -f vcd -r 24000/1001");
+    row("mpg from 12 fps at position 3", Out("a.mpg").Other(3), TSource().Rate(12),
+        " -err_detect ignore_err -q:v 16 -f vcd -r 24000/1001 -ab 96K");
+    row("mpg from 15 fps without sound", Out("a.mpg").NoSound(), TSource().Rate(15),
+        " -err_detect ignore_err -q:v 5 -f vcd -r 24000/1001 -an");
+    row("mpg from 23.98 fps", Out("a.mpg"), TSource().Rate(23.98),
+        " -err_detect ignore_err -q:v 5 -f vcd");
+    row("mpg from 100 fps left to the encoder", Out("a.mpg"), TSource().Rate(100),
+        " -err_detect ignore_err -q:v 5 -f vcd");
+    row("mp4 from 15 fps", Out("a.mp4"), TSource().Rate(15),
+        " -err_detect ignore_err -crf 22 -vcodec libx264 -c:a aac -ac 2");
+
+    row("mov names its codec", Out("a.mov"), TSource(),
+        " -err_detect ignore_err -q:v 5 -f mov -vcodec libx264 -crf 22 -c:a aac");
+    row("mov quality at position 1", Out("a.mov").Other(1), TSource(),
+        " -err_detect ignore_err -q:v 24 -f mov -vcodec libx264 -crf 34 -c:a aac -ab 48K");
+    row("mov from 10-bit", Out("a.mov").NoSound(), TSource().Pixels("yuv420p10le"),
+        " -err_detect ignore_err -q:v 5 -f mov -vcodec libx264 -crf 22 -pix_fmt yuv420p -an");
+
+    row("mp4 from 10-bit", Out("a.mp4"), TSource().Pixels("yuv420p10le"),
+        " -err_detect ignore_err -crf 22 -vcodec libx264 -pix_fmt yuv420p -c:a aac -ac 2");
+    row("flv from 4:4:4", Out("a.flv").Other(0), TSource().Pixels("yuv444p"),
+        " -err_detect ignore_err -crf 36 -vcodec libx264 -pix_fmt yuv420p -c:a aac -ac 2 -ab 32K");
+    row("mkv from 4:2:2 keeping sound streams", Out("a.mkv").CopySounds(),
+        TSource().Pixels("yuv422p"),
+        " -err_detect ignore_err -crf 22 -vcodec libx264 -pix_fmt yuv420p -map 0:v -c:a copy -map "
+        "0:a");
+    row("mp4 from full-range 4:2:0", Out("a.mp4"), TSource().Pixels("yuvj420p"),
+        " -err_detect ignore_err -crf 22 -vcodec libx264 -c:a aac -ac 2");
+    row("mp4 from an unknown pixel format", Out("a.mp4"), TSource().Pixels(""),
+        " -err_detect ignore_err -crf 22 -vcodec libx264 -c:a aac -ac 2");
+    row("webm from 10-bit", Out("a.webm"), TSource().Pixels("yuv420p10le"),
+        " -err_detect ignore_err -crf 32 -vcodec libvpx-vp9 -b:v 0 -c:a libopus");
+    row("avi from 10-bit", Out("a.avi"), TSource().Pixels("yuv420p10le"),
+        " -err_detect ignore_err -q:v 5 -f avi -acodec libmp3lame -q:a 1");
+
+    row("mpg deinterlaced", Out("a.mpg").Deinterlace(), TSource(),
+        " -err_detect ignore_err -q:v 5 -vf yadif -f vcd");
+    row("avi deinterlaced", Out("a.avi").Deinterlace(), TSource(),
+        " -err_detect ignore_err -q:v 5 -vf yadif -f avi -acodec libmp3lame -q:a 1");
+    row("mov deinterlaced", Out("a.mov").Deinterlace(), TSource(),
+        " -err_detect ignore_err -q:v 5 -vf yadif -f mov -vcodec libx264 -crf 22 -c:a aac");
+    row("wmv deinterlaced", Out("a.wmv").Deinterlace(), TSource(),
+        " -err_detect ignore_err -q:v 5 -vf yadif -vcodec wmv2 -acodec wmav2");
+    row("3gp deinterlaced", Out("a.3gp").Size("176x144").SameAspect(false).Deinterlace(), TSource(),
+        " -s 176x144 -err_detect ignore_err -q:v 5 -vf yadif -vcodec h263 -c:a aac -ac 1 -ar 8000 "
+        "-ab 32K");
+    row("avi deinterlaced in the keep-proportions chain",
+        Out("a.avi").Size("640x480").SameAspect().Deinterlace(), TSource(),
+        " -vf \"yadif,scale=640:trunc(ow/a/2)*2\" -err_detect ignore_err -q:v 5 -f avi -acodec "
+        "libmp3lame -q:a 1");
+    row("mpg from 15 fps deinterlaced", Out("a.mpg").Deinterlace(), TSource().Rate(15),
+        " -err_detect ignore_err -q:v 5 -vf yadif -f vcd -r 24000/1001");
+    row("other extension not deinterlaced", Out("a.ts").Deinterlace(), TSource(),
+        " -err_detect ignore_err -q:v 5 -acodec copy");
+    row("sound formats not deinterlaced", Out("a.mp3").Deinterlace(), TSource(),
+        " -err_detect ignore_err -vn -acodec libmp3lame -q:a 1");
+
+    row("mp4 keeps text subtitles as mov_text", Out("a.mp4").CopySubtitles(),
+        TSource().Subtitles({subrip}),
+        " -err_detect ignore_err -crf 22 -vcodec libx264 -c:a aac -ac 2 -map 0:v:0 -map 0:a:0 -c:s "
+        "mov_text -map 0:s?");
+    row("mp4 leaves out DVD subtitles", Out("a.mp4").CopySubtitles(), TSource().Subtitles({dvd}),
+        " -err_detect ignore_err -crf 22 -vcodec libx264 -c:a aac -ac 2");
+    row("mp4 keeps the text of mixed subtitles", Out("a.mp4").CopySubtitles(),
+        TSource().Subtitles({dvd, subrip}),
+        " -err_detect ignore_err -crf 22 -vcodec libx264 -c:a aac -ac 2 -map 0:v:0 -map 0:a:0 "
+        "-map 0:s:1 -c:s:0 mov_text");
+    row("mkv turns mov_text into SubRip", Out("a.mkv").CopySubtitles(),
+        TSource().Subtitles({movText}),
+        " -err_detect ignore_err -crf 22 -vcodec libx264 -c:a aac -ac 2 -map 0:v:0 -map 0:a:0 -c:s "
+        "srt -map 0:s?");
+    row("mkv copies what it can", Out("a.mkv").CopySubtitles(),
+        TSource().Subtitles({subrip, movText, dvd}),
+        " -err_detect ignore_err -crf 22 -vcodec libx264 -c:a aac -ac 2 -map 0:v:0 -map 0:a:0 "
+        "-map 0:s:0 -map 0:s:1 -map 0:s:2 -c:s:0 copy -c:s:1 srt -c:s:2 copy");
+    row("mkv keeping sound streams and subtitles", Out("a.mkv").CopySounds().CopySubtitles(),
+        TSource().Subtitles({subrip}),
+        " -err_detect ignore_err -crf 22 -vcodec libx264 -map 0:v -c:a copy -map 0:a -c:s copy "
+        "-map 0:s?");
+    row("webm keeps text subtitles as WebVTT", Out("a.webm").CopySubtitles(),
+        TSource().Subtitles({QStringLiteral("ass")}),
+        " -err_detect ignore_err -crf 32 -vcodec libvpx-vp9 -b:v 0 -c:a libopus -map 0:v:0 -map "
+        "0:a:0 -c:s webvtt -map 0:s?");
+    row("flv carries no subtitles", Out("a.flv").CopySubtitles(), TSource().Subtitles({subrip}),
+        " -err_detect ignore_err -crf 22 -vcodec libx264 -c:a aac -ac 2");
+    row("subtitles without sound", Out("a.mp4").NoSound().CopySubtitles(),
+        TSource().Subtitles({subrip}),
+        " -err_detect ignore_err -crf 22 -vcodec libx264 -an -map 0:v:0 -c:s mov_text -map 0:s?");
+    row("subtitles with the streams the encoder would choose", Out("a.mp4").CopySubtitles(),
+        TSource().Chosen(1, 2).Subtitles({subrip}),
+        " -err_detect ignore_err -crf 22 -vcodec libx264 -c:a aac -ac 2 -map 0:v:1 -map 0:a:2 -c:s "
+        "mov_text -map 0:s?");
+    row("subtitles of a source without picture", Out("a.mkv").CopySubtitles(),
+        TSource().Chosen(-1, 0).Subtitles({subrip}),
+        " -err_detect ignore_err -crf 22 -vcodec libx264 -c:a aac -ac 2 -map 0:a:0 -c:s copy -map "
+        "0:s?");
+    row("keep subtitles with a source that has none", Out("a.mp4").CopySubtitles(), TSource(),
+        " -err_detect ignore_err -crf 22 -vcodec libx264 -c:a aac -ac 2");
+    row("subtitles dropped for a second try", Out("a.mp4"), TSource().Subtitles({subrip}),
+        " -err_detect ignore_err -crf 22 -vcodec libx264 -c:a aac -ac 2");
+    row("avi ignores keep subtitles", Out("a.avi").CopySubtitles(), TSource().Subtitles({subrip}),
+        " -err_detect ignore_err -q:v 5 -f avi -acodec libmp3lame -q:a 1");
+
+    row("device mode takes the preset as it stands", Out("a.mp4").Page(1, 3).Deinterlace(),
+        TSource().Size(321, 241).Sound("5.1", 6).Pixels("yuv444p"),
+        " -c:v libx264 -vf \"scale='min(320,iw)':-2\" -c:a aac");
+}
+
+void TestCommandLine::sourceArguments()
+{
+    QFETCH(TConversionSettings, settings);
+    QFETCH(TVSourceInfo, source);
+    QFETCH(QString, arguments);
+    const TDevicePresets presets = Presets();
+    QString built;
+    QVERIFY(BuildEncoderArguments(settings, &presets, built, nullptr, &source));
+    QCOMPARE(built, arguments);
+}
+
+void TestCommandLine::ordinarySourceKeepsArguments_data()
+{
+    QTest::addColumn<TConversionSettings>("settings");
+    const QStringList types = {"a.mp4", "a.webm", "a.flv", "a.mkv", "a.mpg",  "a.avi",
+                               "a.wmv", "a.3gp",  "a.mp3", "a.aac", "a.flac", "a.ts"};
+    for (const QString &type : types) {
+        const QByteArray name = type.toUtf8();
+        const TChoice plain(QStringLiteral("/media/out/") + type);
+        QTest::newRow(name + " source quality") << TConversionSettings(plain);
+        QTest::newRow(name + " position 3 without sound")
+            << TConversionSettings(TChoice(plain).Other(3).NoSound());
+        QTest::newRow(name + " keeping sound streams at position 9")
+            << TConversionSettings(TChoice(plain).Other(9).CopySounds());
+        QTest::newRow(name + " typed size") << TConversionSettings(TChoice(plain).Size("640x360"));
+        QTest::newRow(name + " keep proportions")
+            << TConversionSettings(TChoice(plain).Size("1280x720").SameAspect());
+    }
+    for (const char *type : {"a.mp4", "a.webm", "a.flv", "a.mkv"})
+        QTest::newRow(QByteArray(type) + " deinterlaced in the keep-proportions chain")
+            << TConversionSettings(Out(type).Size("640x480").SameAspect().Deinterlace());
+}
+
+// Even size, stereo, a common frame rate and 8-bit 4:2:0: the arguments are
+// those built without a source.
+void TestCommandLine::ordinarySourceKeepsArguments()
+{
+    QFETCH(TConversionSettings, settings);
+    QString without, with;
+    QVERIFY(BuildEncoderArguments(settings, nullptr, without, nullptr));
+    for (const TVSourceInfo &source :
+         {TVSourceInfo(TSource()), TVSourceInfo(TSource().Sound("mono", 1).Rate(29.97)),
+          TVSourceInfo(TSource().Size(1920, 1080).Rate(50).Pixels("yuvj420p")), TVSourceInfo()}) {
+        QVERIFY(BuildEncoderArguments(settings, nullptr, with, nullptr, &source));
+        QCOMPARE(with, without);
+    }
 }
 
 void TestCommandLine::sizeArgument_data()

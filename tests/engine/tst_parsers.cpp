@@ -14,6 +14,8 @@ private slots:
     void streamDescription_data();
     void streamDescription();
     void parseProbeText();
+    void streamsOfTheFirstInput_data();
+    void streamsOfTheFirstInput();
     void needBinaryJoin_data();
     void needBinaryJoin();
     void encodeProgress_data();
@@ -61,7 +63,8 @@ void TestEngineParsers::duration_data()
     QTest::newRow("short before comma") << QString("Duration: 0:1:2.5, start") << qint64(0);
     QTest::newRow("non-number part counts 0") << DurationLine("xx:01:02.50") << qint64(62500);
     QTest::newRow("signed part counts 0") << DurationLine("00:-1:02.-5") << qint64(2000);
-    QTest::newRow("garbled text is never negative") << QString("Duration:   c+deb12-2026, x") << qint64(0);
+    QTest::newRow("garbled text is never negative")
+        << QString("Duration:   c+deb12-2026, x") << qint64(0);
     QTest::newRow("marker glued to text") << QString("xDuration: 00:00:01.00,") << qint64(1000);
     QTest::newRow("only the first 11 characters")
         << QString("Duration: 00:00:01.009999, start") << qint64(1000);
@@ -124,15 +127,130 @@ void TestEngineParsers::parseProbeText()
     QVERIFY(!info.vsSubtitle);
     QVERIFY(info.vsVideoCodecLC.isEmpty());
     QCOMPARE(info.vsTotalSourceDuration, qint64(0));
+    // Nothing of the streams of the earlier text survives.
+    QCOMPARE(info.vsVideoStreamNumber, -1);
+    QCOMPARE(info.vsVideoPixelFormat, QString());
+    QCOMPARE(info.vsVideoWidth, 0);
+    QCOMPARE(info.vsVideoFrameRate, 0.0);
+    QCOMPARE(info.vsAudioStreamNumber, 0);
+    QCOMPARE(info.vsAudioChannels, 0);
+    QCOMPARE(info.vsSubtitleCodecs, QStringList());
 }
 
-static QString Inputs(const QStringList &StreamLines)
+void TestEngineParsers::streamsOfTheFirstInput_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<int>("video"); // number of the chosen video stream
+    QTest::addColumn<QString>("pixels");
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<double>("fps");
+    QTest::addColumn<int>("audio");
+    QTest::addColumn<QString>("layout");
+    QTest::addColumn<int>("channels");
+    QTest::addColumn<QStringList>("subtitles");
+
+    const QString phone =
+        "Input #0, mov,mp4,m4a,3gp,3g2,mj2, from 'phone.mp4':\n"
+        "  Stream #0:0[0x1](und): Video: h264 (High) (avc1 / 0x31637661), yuv420p(tv, bt709, "
+        "progressive), 1920x1080 [SAR 1:1 DAR 16:9], 4000 kb/s, 29.97 fps, 29.97 tbr, 30k tbn "
+        "(default)\n"
+        "  Stream #0:1[0x2](und): Audio: aac (LC) (mp4a / 0x6134706D), 48000 Hz, stereo, fltp, "
+        "128 kb/s (default)\n";
+    QTest::newRow("phone clip") << phone << 0 << "yuv420p" << QSize(1920, 1080) << 29.97 << 0
+                                << "stereo" << 2 << QStringList();
+    QTest::newRow("film with 5.1 and subtitles")
+        << "Stream #0:0: Video: h264 (High 10), yuv420p10le(progressive), 321x241 [SAR 1:1 DAR "
+           "321:241], 23.98 fps, 23.98 tbr, 1k tbn\r\n"
+           "Stream #0:1(eng): Audio: ac3, 48000 Hz, 5.1(side), fltp, 448 kb/s (default)\r\n"
+           "Stream #0:2(eng): Subtitle: subrip (default)\r\n"
+           "Stream #0:3: Subtitle: dvd_subtitle ([32][0][0][0] / 0x0020), 720x576\r\n"
+           "Stream #0:4: Subtitle: mov_text (tx3g / 0x67337874), 0 kb/s\r\n"
+        << 0 << "yuv420p10le" << QSize(321, 241) << 23.98 << 0 << "5.1(side)" << 6
+        << QStringList{"subrip", "dvd_subtitle", "mov_text"};
+    QTest::newRow("interlaced program stream")
+        << "Stream #0:0[0x1e0]: Video: mpeg2video (Main), yuv420p(tv, top first), 720x576 [SAR "
+           "16:15 DAR 4:3], 25 fps, 25 tbr, 90k tbn\n"
+           "Stream #0:1[0x1c0]: Audio: mp2, 48000 Hz, 3 channels (FL+FR+LFE), s16p, 384 kb/s\n"
+        << 0 << "yuv420p" << QSize(720, 576) << 25.0 << 0 << "3 channels (FL+FR+LFE)" << 3
+        << QStringList();
+    QTest::newRow("time base far above the frame rate")
+        << "Stream #0:0: Video: vp9 (Profile 0), yuv420p(tv), 640x360, SAR 1:1 DAR 16:9, 15 fps, "
+           "1k tbr, 1k tbn\n"
+        << 0 << "yuv420p" << QSize(640, 360) << 15.0 << -1 << "" << 0 << QStringList();
+    QTest::newRow("base rate without average")
+        << "Stream #0:0: Video: h264, nv12, 100x50, 12.5 tbr, 90k tbn\n"
+        << 0 << "nv12" << QSize(100, 50) << 12.5 << -1 << "" << 0 << QStringList();
+    QTest::newRow("pixel format unknown")
+        << "Stream #0:0: Video: h264, none, 1280x720, 25 fps\n"
+        << 0 << "" << QSize(1280, 720) << 25.0 << -1 << "" << 0 << QStringList();
+    QTest::newRow("cover art before the picture")
+        << "Stream #0:0: Video: mjpeg (Baseline), yuvj420p(pc, bt470bg/unknown/unknown), 600x600 "
+           "[SAR 1:1 DAR 1:1], 90k tbr, 90k tbn (attached pic)\n"
+           "Stream #0:1: Video: h264, yuv444p, 320x240, 25 fps\n"
+        << 1 << "yuv444p" << QSize(320, 240) << 25.0 << -1 << "" << 0 << QStringList();
+    QTest::newRow("the larger picture")
+        << "Stream #0:0: Video: h264, yuv420p, 320x240, 25 fps\n"
+           "Stream #0:1: Video: h264, yuv420p10le, 1280x720, 50 fps\n"
+        << 1 << "yuv420p10le" << QSize(1280, 720) << 50.0 << -1 << "" << 0 << QStringList();
+    QTest::newRow("the sound of the most channels")
+        << "Stream #0:0: Audio: aac, 48000 Hz, stereo, fltp\n"
+           "Stream #0:1: Audio: ac3, 48000 Hz, 5.1, fltp\n"
+           "Stream #0:2: Audio: dts, 48000 Hz, 5.1, fltp\n"
+        << -1 << "" << QSize() << 0.0 << 1 << "5.1" << 6 << QStringList();
+    QTest::newRow("a default stream comes first")
+        << "Stream #0:0: Audio: aac, 48000 Hz, 7.1, fltp\n"
+           "Stream #0:1: Audio: aac, 48000 Hz, mono, fltp (default)\n"
+        << -1 << "" << QSize() << 0.0 << 1 << "mono" << 1 << QStringList();
+    QTest::newRow("streams of later inputs do not count")
+        << phone + "Input #1, matroska,webm, from 'b.mkv':\n"
+                   "  Stream #1:0: Video: h264, yuv444p, 3840x2160, 60 fps\n"
+                   "  Stream #1:1: Audio: ac3, 48000 Hz, 5.1(side), fltp\n"
+                   "  Stream #1:2: Subtitle: ass\n"
+        << 0 << "yuv420p" << QSize(1920, 1080) << 29.97 << 0 << "stereo" << 2 << QStringList();
+    QTest::newRow("a stream in two programs counts once")
+        << "Program 1\n  Stream #0:0[0x100]: Video: h264, yuv420p, 1440x1080, 25 fps\n"
+           "  Stream #0:2[0x102](deu): Subtitle: dvb_subtitle ([6][0][0][0] / 0x0006)\n"
+           "Program 2\n  Stream #0:2[0x102](deu): Subtitle: dvb_subtitle\n"
+           "  Stream #0:1[0x101](deu): Audio: mp2, 48000 Hz, stereo, s16p, 256 kb/s\n"
+        << 0 << "yuv420p" << QSize(1440, 1080) << 25.0 << 0 << "stereo" << 2
+        << QStringList{"dvb_subtitle"};
+    QTest::newRow("garbled stream lines")
+        << "Stream #0:: Video: h264, yuv420p, 640x480\nStream #0:x: Audio: aac, stereo\n"
+           "Stream #0:7: Audio: pcm_s16le, 8000 Hz, 99999 channels, s16\n"
+           "Stream #0:8: Video: h264, YUV420P, 99999x480, -5 fps\nStream #0:9: Subtitle:"
+        << 0 << "" << QSize() << 0.0 << 0 << "" << 0 << QStringList{""};
+}
+
+void TestEngineParsers::streamsOfTheFirstInput()
+{
+    QFETCH(QString, text);
+    QFETCH(int, video);
+    QFETCH(QString, pixels);
+    QFETCH(QSize, size);
+    QFETCH(double, fps);
+    QFETCH(int, audio);
+    QFETCH(QString, layout);
+    QFETCH(int, channels);
+    QFETCH(QStringList, subtitles);
+    TVSourceInfo info;
+    ParseProbeText(text, info);
+    QCOMPARE(info.vsVideoStreamNumber, video);
+    QCOMPARE(info.vsVideoPixelFormat, pixels);
+    QCOMPARE(QSize(info.vsVideoWidth, info.vsVideoHeight), size.isValid() ? size : QSize(0, 0));
+    QCOMPARE(info.vsVideoFrameRate, fps);
+    QCOMPARE(info.vsAudioStreamNumber, audio);
+    QCOMPARE(info.vsAudioChannelLayout, layout);
+    QCOMPARE(info.vsAudioChannels, channels);
+    QCOMPARE(info.vsSubtitleCodecs, subtitles);
+}
+
+static QString Inputs(const QStringList &StreamLines, const QStringList &Formats = {})
 {
     QString text;
     for (int i = 0; i < StreamLines.size(); ++i)
-        text += QString("Input #%1, mpeg, from 'f%1.VOB':\n  Duration: 00:00:01.00, start: 0\n%2\n")
+        text += QString("Input #%1, %3, from 'f%1':\n  Duration: 00:00:01.00, start: 0\n%2\n")
                     .arg(i)
-                    .arg(StreamLines[i]);
+                    .arg(StreamLines[i], Formats.value(i, "mpeg"));
     return text;
 }
 
@@ -163,6 +281,16 @@ void TestEngineParsers::needBinaryJoin_data()
         << QString("Input #0, mpeg:\n%1\nInput #2, mpeg:\n  Stream #2:0[0x1e0]: Video: h264")
                .arg(v0)
         << false;
+    QTest::newRow("transport streams") << Inputs({v0, v1}, {"mpegts", "mpegts"}) << true;
+    // Phone clips: MP4 tracks carry the bracketed id too, but only MPEG
+    // streams can be joined by bytes.
+    const QString mp4 = "mov,mp4,m4a,3gp,3g2,mj2";
+    QTest::newRow("MP4 clips with other profiles")
+        << Inputs({"  Stream #0:0[0x1](und): Video: h264 (High) (avc1 / 0x31637661), yuv420p",
+                   "  Stream #1:0[0x1](und): Video: h264 (Main) (avc1 / 0x31637661), yuv420p"},
+                  {mp4, mp4})
+        << false;
+    QTest::newRow("a VOB among MP4 clips") << Inputs({v0, v1}, {"mpeg", mp4}) << false;
     QTest::newRow("empty") << QString() << false;
 }
 
@@ -261,8 +389,10 @@ void TestEngineParsers::mediaFilter_data()
     QTest::newRow("asf") << "x.asf" << true;
     QTest::newRow("txt") << "notes.txt" << false;
     QTest::newRow("IFO") << "VTS_01_0.IFO" << false;
-    QTest::newRow("no extension") << "README" << true;
-    QTest::newRow(".m inside .mp4") << "x.m" << true;
+    QTest::newRow("no extension") << "README" << false;
+    QTest::newRow(".m only begins .mp4") << "x.m" << false;
+    QTest::newRow("a dot alone") << "x." << false;
+    QTest::newRow("all files mask") << "x.*" << false;
     QTest::newRow("ts") << "x.ts" << false;
     QTest::newRow("last dot counts") << "clip.mp4.part" << false;
 }

@@ -66,7 +66,7 @@ void TestLanguageFiles::everyIdPresentAndNonEmpty()
 
     TLanguage lang;
     QVERIFY(lang.LoadLanguage(FilePath(language)));
-    QCOMPARE(AllIds().size(), 61 + 9);
+    QCOMPARE(AllIds().size(), 62 + 9);
     for (const TTextId id : AllIds()) {
         const QString value = lang.Get(id);
         QVERIFY2(!value.trimmed().isEmpty(), qPrintable(Name(id)));

@@ -65,6 +65,8 @@ private slots:
     void parse();
     void getOptionValue_data();
     void getOptionValue();
+    void relativeSourceMadeAbsolute_data();
+    void relativeSourceMadeAbsolute();
     void noArgumentsChangeNothing();
     void deviceWithoutPresetList();
 
@@ -216,6 +218,34 @@ void TestOptions::parse()
     for (const QString &a : args)
         all << Expand(a);
     QCOMPARE(Describe(ParseCommandLineOptions(all, &Presets)), Expand(expected));
+}
+
+void TestOptions::relativeSourceMadeAbsolute_data()
+{
+    QTest::addColumn<QString>("arg");
+    QTest::addColumn<QString>("source");
+    QTest::newRow("option") << "-inName=clip.avi"
+                            << "$DIR/clip.avi";
+    QTest::newRow("first argument") << "clip.avi"
+                                    << "$DIR/clip.avi";
+    QTest::newRow("dot slash") << "-inName=./a=b.avi"
+                               << "$DIR/a=b.avi";
+    QTest::newRow("looks like an option") << "./-format=mp3"
+                                          << "$DIR/-format=mp3";
+}
+
+// A download manager or a terminal starts us in its own folder; the name
+// must not be read against the program folder the probe runs in.
+void TestOptions::relativeSourceMadeAbsolute()
+{
+    QFETCH(QString, arg);
+    QFETCH(QString, source);
+    const QString before = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(Dir.path()));
+    const TCommandLineOptions o =
+        ParseCommandLineOptions({QStringLiteral("/usr/bin/frobnik"), arg}, &Presets);
+    QDir::setCurrent(before);
+    QCOMPARE(o.coSourceFileName, Expand(source));
 }
 
 void TestOptions::getOptionValue_data()

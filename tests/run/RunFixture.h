@@ -124,20 +124,6 @@ private:
     QStringList FStale;
 };
 
-inline QByteArray ReadAll(const QString &_path)
-{
-    QFile file(_path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-// An executable shell script.
-inline void WriteScript(const QString &_path, const QByteArray &_body)
-{
-    WriteTestFile(_path, "#!/bin/sh\n" + _body);
-    QFile::setPermissions(_path,
-                          QFile::permissions(_path) | QFileDevice::ExeOwner | QFileDevice::ExeUser);
-}
-
 // Chooses a format as the user does from the format box.
 inline void ChooseFormat(TMainForm &_form, const QString &_format)
 {

@@ -2,6 +2,7 @@
 // media generated here, each result checked with ffprobe.
 
 #include "RunFixture.h"
+#include "engine/MediaTestUtils.h"
 
 #include "support/PathUtils.h"
 
@@ -12,74 +13,6 @@
 #include <optional>
 
 namespace {
-
-struct TStream
-{
-    QString Type;
-    QString Codec;
-    int Width = 0;
-    int Height = 0;
-};
-
-int RunTool(const QString &_program, const QStringList &_arguments, QByteArray *_output = nullptr)
-{
-    QProcess process;
-    process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    process.start(_program, _arguments);
-    if (!process.waitForFinished(120000))
-        return -1;
-    if (_output)
-        *_output = process.readAllStandardOutput();
-    return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-}
-
-QList<TStream> Streams(const QString &_file)
-{
-    QByteArray text;
-    RunTool("ffprobe",
-            {"-v", "error", "-show_entries", "stream=codec_type,codec_name,width,height", "-of",
-             "compact=p=0", _file},
-            &text);
-    QList<TStream> streams;
-    for (const QByteArray &line : text.split('\n')) {
-        if (line.trimmed().isEmpty())
-            continue;
-        TStream stream;
-        for (const QByteArray &field : line.trimmed().split('|')) {
-            const QString pair = QString::fromUtf8(field);
-            const QString key = pair.section(u'=', 0, 0);
-            const QString value = pair.section(u'=', 1);
-            if (key == "codec_type")
-                stream.Type = value;
-            else if (key == "codec_name")
-                stream.Codec = value;
-            else if (key == "width")
-                stream.Width = value.toInt();
-            else if (key == "height")
-                stream.Height = value.toInt();
-        }
-        streams << stream;
-    }
-    return streams;
-}
-
-// A copy, so that no caller holds on to a list that is already gone.
-std::optional<TStream> FirstOf(const QList<TStream> &_streams, const QString &_type)
-{
-    for (const TStream &stream : _streams)
-        if (stream.Type == _type)
-            return stream;
-    return std::nullopt;
-}
-
-double Duration(const QString &_file)
-{
-    QByteArray text;
-    RunTool("ffprobe",
-            {"-v", "error", "-show_entries", "format=duration", "-of", "default=nw=1:nk=1", _file},
-            &text);
-    return text.trimmed().toDouble();
-}
 
 // One second of a test picture with a tone.
 bool MakeClip(const QString &_file, const QString &_size, const QStringList &_codecs)
@@ -250,7 +183,7 @@ private slots:
         QVERIFY(!Form->VideoSourceInfo.vsIsDVD);
         ChooseFormat(*Form, "MKV");
         Convert(WorkPath("out/clips.mkv"));
-        QVERIFY(Form->CopyVOBFileName.isEmpty());
+        QVERIFY(Form->ConversionRun->CopyVOBFileName().isEmpty());
         QVERIFY2(Duration(WorkPath("out/clips.mkv")) > 1.8,
                  qPrintable(QString::number(Duration(WorkPath("out/clips.mkv")))));
         QVERIFY(FirstOf(Streams(WorkPath("out/clips.mkv")), "video"));
@@ -265,7 +198,7 @@ private slots:
                  (QStringList{dvd + "VTS_01_1.VOB", dvd + "VTS_01_2.VOB"}));
         ChooseFormat(*Form, "MP4");
         Convert(WorkPath("out/dvd.mp4"));
-        QCOMPARE(Form->CopyVOBFileName, WorkPath("out/dvd.mp4.VOB"));
+        QCOMPARE(Form->ConversionRun->CopyVOBFileName(), WorkPath("out/dvd.mp4.VOB"));
         const QList<TStream> streams = Streams(WorkPath("out/dvd.mp4"));
         QVERIFY(FirstOf(streams, "video"));
         QVERIFY(FirstOf(streams, "audio"));

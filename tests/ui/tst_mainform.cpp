@@ -249,7 +249,7 @@ void TestMainForm::startState()
     QVERIFY(w.OpenFileMenuItem->isChecked());
     QCOMPARE(w.AutoTimer->interval(), 1000);
     QVERIFY(!w.AutoTimer->isActive());
-    QCOMPARE(w.LNGA.size(), 15);
+    QCOMPARE(w.LNGA.size(), int(miMessageCount));
     QCOMPARE(w.ContentsAction->shortcut(), QKeySequence(Qt::Key_F1));
     QCOMPARE(w.DeviceButtons.size(), 3);
     QCOMPARE(w.DeviceButtonsPanel->width(), 3 * 78);
@@ -661,8 +661,8 @@ void TestMainForm::dropOnSource_data()
                                << "clips/film.MKV";
     QTest::newRow("txt ignored") << "clips/notes.txt"
                                  << "";
-    QTest::newRow("mp inside mp4") << "clips/odd.mp"
-                                   << "clips/odd.mp";
+    QTest::newRow("mp only begins mp4") << "clips/odd.mp"
+                                        << "";
     QTest::newRow("folder with media") << "clips"
                                        << "clips/";
     QTest::newRow("dvd folder") << "film"
