@@ -5,9 +5,9 @@
 #include "support/PathUtils.h"
 #include "support/TextUtils.h"
 
-bool RunNoticeWanted(qint64 _elapsedMs, bool _windowActive, bool _closesWhenDone)
+bool RunNoticeWanted(qint64 _elapsedMs, bool _windowActive, bool _closesWhenDone, qint64 _afterMs)
 {
-    return _elapsedMs >= RunNoticeAfterMs && !_windowActive && !_closesWhenDone;
+    return _elapsedMs >= _afterMs && !_windowActive && !_closesWhenDone;
 }
 
 TNotice BuildRunNotice(const QString &_outcomeText, bool _succeeded, const QString &_outFileName,

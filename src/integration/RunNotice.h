@@ -16,7 +16,8 @@ inline constexpr QLatin1StringView RunNoticeShowInFolder("show");
 // user to turn to something else, and the user did. An automatic run that
 // closes the window when done tells its download manager instead, and the
 // window would be gone before an action could reach it.
-bool RunNoticeWanted(qint64 _elapsedMs, bool _windowActive, bool _closesWhenDone);
+bool RunNoticeWanted(qint64 _elapsedMs, bool _windowActive, bool _closesWhenDone,
+                     qint64 _afterMs = RunNoticeAfterMs);
 
 // The outcome's status text as the summary; the output's file name and how
 // long the run took as the body. A run that made its file offers to open it

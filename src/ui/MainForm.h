@@ -4,6 +4,8 @@
 #include "conversion/ConversionRun.h"
 #include "conversion/ConversionSettings.h"
 #include "conversion/SourceInfo.h"
+#include "integration/DesktopNotification.h"
+#include "integration/RunNotice.h"
 #include "integration/TaskbarProgress.h"
 #include "localization/Language.h"
 #include "localization/QtTranslations.h"
@@ -200,6 +202,12 @@ public:
     std::unique_ptr<TUpdateFlow> UpdateFlow;
     // Progress on the taskbar button; null when it cannot be shown.
     std::unique_ptr<TTaskbarProgress> TaskbarList3;
+    // The desktop notice at the end of a long run; null before start-up.
+    std::unique_ptr<TDesktopNotifier> Notifier;
+    // Tests never see a notice unless they ask for one (and they may ask
+    // for it after a shorter run).
+    bool RunNoticesInTests = false;
+    qint64 RunNoticeMinMs = RunNoticeAfterMs;
     // Held from start-up to close, as other programs of the family expect.
     std::unique_ptr<QLockFile> AppMutex;
 
@@ -298,6 +306,11 @@ public:
     QString MessageText(int _messageId) const;
     // The open-file and open-folder buttons follow the output box's file.
     void UpdateOutputButtons(bool Enable);
+    // The progress bar's tooltip: time left and speed while the encoder runs.
+    void ShowTimeLeft(const TRunProgress &_progress);
+    // Tells the desktop how a run ended when the user has turned away from it.
+    void NotifyRunEnded(TRunOutcome _outcome, const QString &_outFileName, qint64 _elapsedMs,
+                        bool _closesWhenDone);
     // Where the update check attaches to a run.
     void StartQuietUpdateCheck();
     void OfferUpdate();
