@@ -20,6 +20,8 @@ if [ -n "$FONTS" ]; then
   OUT="$OUT/$FONTS"
 fi
 SETTLE_MS="${FROBNIK_SCREENSHOT_SETTLE_MS:-1500}"
+# Only the pictures whose names match this pattern (a grep expression).
+ONLY="${FROBNIK_SCREENSHOT_ONLY:-}"
 
 command -v xvfb-run >/dev/null || { echo "screenshots: xvfb-run is missing (apt-get install xvfb)" >&2; exit 1; }
 [ -x "$PROGRAM" ] || { echo "screenshots: build the program first ($PROGRAM)" >&2; exit 1; }
@@ -40,6 +42,7 @@ fi
 # shot NAME LANGUAGE STATE: one picture of a fresh start with its own settings.
 shot() {
   local name="$1" language="$2" state="$3" home="$WORK/home-$1"
+  if [ -n "$ONLY" ] && ! echo "$name" | grep -q -- "$ONLY"; then return 0; fi
   mkdir -p "$home/config/qbx" "$home/data"
   printf '[General]\nLanguage=%s\n' "$language" >"$home/config/qbx/Frobnik.conf"
   rm -f "$OUT/$name.png"
@@ -62,6 +65,7 @@ for language in English Russian; do
   shot "${tag}_view_menu" "$language" "menu=view"
   shot "${tag}_help_menu" "$language" "menu=help"
   shot "${tag}_about" "$language" "dialog=about"
+  shot "${tag}_folder_picker" "$language" "dialog=folder"
   shot "${tag}_time_left" "$language" "source=$CLIP;format=MP4;tooltip=progress"
   shot "${tag}_notice_done" "$language" "source=$CLIP;notice=13017"
   shot "${tag}_notice_failed" "$language" "source=$CLIP;notice=13016"

@@ -126,6 +126,8 @@ void ApplyDemoState(TMainForm &_window, const QString &_state)
     // Last: the box is modal and holds this call until it closes.
     if (dialog == QLatin1String("about"))
         _window.AboutActionExecute();
+    else if (dialog == QLatin1String("folder"))
+        _window.OpenFolderMenuItemClick();
 }
 
 void StartDemo(TMainForm &_window, const QString &_state, const QString &_picture, int _settleMs)
