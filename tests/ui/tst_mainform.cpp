@@ -1010,6 +1010,7 @@ void TestMainForm::languageMenu()
     for (QAction *item : w.LanguageMenuItem->actions())
         captions << item->text();
     QCOMPARE(captions, (QStringList{"aardvark", "English", "Russian"}));
+    QVERIFY(w.LanguageMenuItem->menuAction()->isEnabled());
     QCOMPARE(w.LanguageMenuItem->title(), w.Text(TextIds::LanguageItem));
     w.ViewMenuItemClick();
     QVERIFY(w.LanguageMenuItem->findChild<QAction *>("LanguageItem_English")->isChecked());
@@ -1020,6 +1021,8 @@ void TestMainForm::singleLanguageFileNoSubmenu()
     QFile::remove(FProgram->Path("Languages/Russian.lng"));
     TMainForm &w = Window();
     QVERIFY(w.LanguageMenuItem->actions().isEmpty());
+    // An item with nothing to open is greyed, not an empty submenu.
+    QVERIFY(!w.LanguageMenuItem->menuAction()->isEnabled());
     QCOMPARE(w.CurrentLanguage, QString("English"));
 }
 
