@@ -10,6 +10,15 @@ target_compile_definitions(frobnik_common INTERFACE
   QT_NO_NARROWING_CONVERSIONS_IN_CONNECT
   QT_DISABLE_DEPRECATED_UP_TO=0x060000)
 
+# The hardening a distribution builds its programs with: checked string and
+# memory calls (they need an optimised build) and a relocation table made
+# read-only once loaded. The sanitizers bring checks of their own instead.
+if(NOT FROBNIK_SANITIZE AND NOT FROBNIK_FUZZ)
+  target_compile_options(frobnik_common INTERFACE
+    "$<$<NOT:$<CONFIG:Debug>>:-U_FORTIFY_SOURCE;-D_FORTIFY_SOURCE=2>")
+  target_link_options(frobnik_common INTERFACE -Wl,-z,relro -Wl,-z,now)
+endif()
+
 if(FROBNIK_SANITIZE)
   set(_san -fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
   target_compile_options(frobnik_warnings INTERFACE ${_san})

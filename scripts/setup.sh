@@ -11,6 +11,7 @@ PACKAGES=(
   ffmpeg sox alsa-utils pulseaudio-utils
   xvfb xauth dbus dbus-x11 fonts-dejavu-core
   clang libclang-rt-14-dev
+  appstream lintian man-db desktop-file-utils
   fonts-noto-core fonts-liberation2 qt6-translations-l10n
 )
 

@@ -1,4 +1,6 @@
+#include "app/InfoRequest.h"
 #include "conversion/EncoderProgram.h"
+#include "support/BuildInfo.h"
 #include "support/PathUtils.h"
 #include "ui/MainForm.h"
 
@@ -7,10 +9,14 @@
 
 int main(int argc, char *argv[])
 {
+    // Answered before Qt looks for a display and before any lock or setting.
+    if (const int status = AnswerInfoRequest(argc, argv); status >= 0)
+        return status;
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(TMainForm::AppTitle);
     // The desktop entry's name: taskbars group the window under its launcher.
-    QApplication::setDesktopFileName(QStringLiteral("frobnik"));
+    QApplication::setDesktopFileName(FrobnikDesktopId);
     // An installed copy finds its icon in the theme, a built one beside itself.
     QApplication::setWindowIcon(QIcon::fromTheme(
         QStringLiteral("frobnik"),

@@ -307,6 +307,9 @@ TRunOutcome TConversionRun::Run(const TRunRequest &_request, TVSourceInfo &_sour
         _source.vsIsFolderToConcat && !FileExists(_source.vsConcatTXTFileName);
     if (!source.isEmpty() && (source != _source.vsFileName || concatListGone))
         ProbeSource(source, _source, _request.AppDataDir);
+    // What the probe learned (sound layout, frame size and rate, subtitle
+    // kinds) decides what the source needs on top of the plain arguments.
+    BuildEncoderArguments(settings, _request.Presets, arguments, nullptr, &_source);
 
     int r = 0;
     FCopyVOBFileName.clear();
@@ -345,7 +348,16 @@ TRunOutcome TConversionRun::Run(const TRunRequest &_request, TVSourceInfo &_sour
             // at the quality the user chose.
             settings.CopySounds = false;
             _observer.RunKeepSoundDropped();
-            if (BuildEncoderArguments(settings, _request.Presets, arguments, nullptr)) {
+            if (BuildEncoderArguments(settings, _request.Presets, arguments, nullptr, &_source)) {
+                DeleteOwnOutput();
+                r = RunEncoder(arguments, _source, _observer, nullptr);
+            }
+        }
+        if (settings.CopySubtitles && !FCancelRequested && MissingOrEmpty(out)) {
+            // Subtitles the probe could not judge (or the container refused
+            // after all) must not cost the user the picture and the sound.
+            settings.CopySubtitles = false;
+            if (BuildEncoderArguments(settings, _request.Presets, arguments, nullptr, &_source)) {
                 DeleteOwnOutput();
                 r = RunEncoder(arguments, _source, _observer, nullptr);
             }

@@ -7,6 +7,7 @@
 
 #include <QDBusConnection>
 #include <QDBusMessage>
+#include <QFileInfo>
 #include <QProcess>
 
 namespace {
@@ -47,8 +48,10 @@ bool NotifyDownloadManager(const QString &_AppName, int _JobId, const QString &_
     TQBXRegistry reg(_AppName);
     const int handle = StrToIntDef(reg.ReadStringPar(Settings::ApplicationHandle), 0);
     const QString job = QString::number(_JobId);
-    // Written before any notice, so the manager finds the path when it arrives.
-    if (!reg.WriteStringPar(Settings::ConvForPrefix + job, _OutputPath))
+    // Written before any notice, so the manager finds the path when it
+    // arrives; absolute, because the manager runs in a folder of its own.
+    if (!reg.WriteStringPar(Settings::ConvForPrefix + job,
+                            QFileInfo(_OutputPath).absoluteFilePath()))
         return false;
     if (handle > 0 && SignalRunningManager(_AppName, _JobId))
         return true;

@@ -3,8 +3,8 @@
 #include <QString>
 
 // Tells the download manager _AppName ("Pelmora" or "Quillarax") that its job
-// _JobId has been converted into _OutputPath. The path goes into that
-// manager's settings as "conv_for_<job>" first; then a running manager (one
+// _JobId has been converted into _OutputPath. The path, made absolute, goes
+// into that manager's settings as "conv_for_<job>" first; then a running manager (one
 // with a positive "ApplicationHandle" that owns the session-bus name
 // com.qbx.<AppName>) gets the broadcast signal ConversionComplete(job), and
 // any other is started from its "ExeFile" with "-convcomplete=<job>".

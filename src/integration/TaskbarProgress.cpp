@@ -1,10 +1,16 @@
 #include "integration/TaskbarProgress.h"
 
+#include "support/BuildInfo.h"
+
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QVariantMap>
 
-TTaskbarProgress::TTaskbarProgress(const QString &_AppUri) : AppUri(_AppUri) {}
+TTaskbarProgress::TTaskbarProgress(const QString &_AppUri) : AppUri(_AppUri)
+{
+    if (AppUri.isEmpty())
+        AppUri = QLatin1String("application://") + FrobnikDesktopId + QLatin1String(".desktop");
+}
 
 void TTaskbarProgress::SetProgress(TState State, int Value)
 {

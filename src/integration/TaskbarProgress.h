@@ -14,8 +14,8 @@ public:
         tbsNormal      // the button shows Value percent
     };
 
-    explicit TTaskbarProgress(
-        const QString &_AppUri = QStringLiteral("application://frobnik.desktop"));
+    // An empty _AppUri names this program's own desktop entry.
+    explicit TTaskbarProgress(const QString &_AppUri = QString());
 
     // Value is a percentage; it is held within 0..100.
     void SetProgress(TState State, int Value);

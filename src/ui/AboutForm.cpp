@@ -2,8 +2,8 @@
 
 #include "app/settings/SettingNames.h"
 #include "integration/HostLinks.h"
+#include "support/BuildInfo.h"
 #include "support/PathUtils.h"
-#include "update/CheckUpdate.h"
 
 #include <cmath>
 

@@ -345,5 +345,7 @@ private:
     // the controls they may move.
     QHash<QWidget *, QRect> FDesignGeometry;
     bool FClosing = false;
+    // SelectSource probes once, after the output name is in place.
+    bool FProbeDeferred = false;
     bool FPageFromCode = false;
 };

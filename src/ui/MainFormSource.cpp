@@ -132,7 +132,11 @@ void TMainForm::OpenSourceFolderActionUpdate()
 
 void TMainForm::SelectSource(const QString &Path)
 {
+    // The change of the box text runs the source handling once and the last
+    // line once more; probing (which holds the window) is needed only once.
+    FProbeDeferred = true;
     SetSourceText(Path);
+    FProbeDeferred = false;
     OutVideoFileBEdit->setText(DeriveOutputFileName(SourceFilenameEdit->text()));
     SourceFilenameEditChange();
 }
@@ -165,7 +169,7 @@ void TMainForm::SourceFilenameEditChange()
     const bool valid = FileExists(source) || (FindMediaFolder(folder) && folder == source);
     if (valid) {
         EnableFormatControls(true);
-        if (ProbeSource(source, VideoSourceInfo, AppDataDir)) {
+        if (!FProbeDeferred && ProbeSource(source, VideoSourceInfo, AppDataDir)) {
             const TVSourceInfo &info = VideoSourceInfo;
             CopySoundsPM->setChecked(info.vsIsDVD &&
                                      !info.vsAudioCodecLC.contains(QLatin1String("mp2")) &&

@@ -1,12 +1,10 @@
 #pragma once
 
+#include "support/BuildInfo.h"
+
 #include <QDate>
-#include <QLatin1String>
 #include <QString>
 #include <functional>
-
-// The running program's version, as the update service and the About box know it.
-inline constexpr QLatin1StringView FrobnikVersion("0.8.1.43");
 
 // The fields of the last update document.
 struct TNewVersionInfo

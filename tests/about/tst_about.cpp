@@ -1,6 +1,8 @@
 #include "fonts/PinnedFonts.h"
 #include "ui/AboutForm.h"
 
+#include "support/BuildInfo.h"
+
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -52,7 +54,7 @@ void TestAbout::geometryAndTexts()
     QCOMPARE(box.OkBitBtn->geometry(), QRect(120, 264, 120, 30));
     QCOMPARE(box.LogoImage->geometry(), QRect(0, 0, 360, 50));
     QCOMPARE(box.TitleLabel->text(), QStringLiteral("Frobnik"));
-    QCOMPARE(box.VerLabel->text(), QStringLiteral("ver. 0.8.1.43"));
+    QCOMPARE(box.VerLabel->text(), QLatin1String("ver. ") + FrobnikVersion);
     QCOMPARE(box.HomePageLabel->text(), QStringLiteral("http://www.frobnik.example.org/"));
     QCOMPARE(box.EmailLabel->text(), QStringLiteral("support@frobnik.example.org"));
     QCOMPARE(box.OkBitBtn->text(), QStringLiteral("Ok"));

@@ -59,6 +59,12 @@ public:
                            QSettings::IniFormat);
         return settings.value(_name).toString();
     }
+    void SetSetting(const QString &_name, const QString &_value) const
+    {
+        QSettings settings(QDir(Config()).filePath(QStringLiteral("qbx/Frobnik.conf")),
+                           QSettings::IniFormat);
+        settings.setValue(_name, _value);
+    }
     bool HasSetting(const QString &_name) const
     {
         QSettings settings(QDir(Config()).filePath(QStringLiteral("qbx/Frobnik.conf")),
@@ -67,40 +73,72 @@ public:
     }
 
     // The program, started without a display and with the real encoder.
-    void Start(QProcess &_process, const QString &_program, const QStringList &_arguments) const
+    void Start(QProcess &_process, const QString &_program, const QStringList &_arguments,
+               const QString &_workingDir = QString()) const
     {
-        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("HOME"), FDir.path());
-        env.insert(QStringLiteral("XDG_CONFIG_HOME"), Config());
-        env.insert(QStringLiteral("XDG_DATA_HOME"), Data());
+        QProcessEnvironment env = Environment();
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        env.insert(QStringLiteral("FROBNIK_UPDATE_URL"), QStringLiteral("http://127.0.0.1:9/u"));
-        env.remove(QStringLiteral("DISPLAY"));
-        env.remove(QStringLiteral("WAYLAND_DISPLAY"));
-        env.remove(QStringLiteral("FROBNIK_ENCODER"));
         _process.setProcessEnvironment(env);
         _process.setProcessChannelMode(QProcess::MergedChannels);
         _process.setStandardInputFile(QProcess::nullDevice());
+        _process.setWorkingDirectory(_workingDir);
         _process.start(_program, _arguments);
     }
 
     // Runs the program to its end; false when it did not end in time.
     bool Run(const QString &_program, const QStringList &_arguments, int &_exitCode,
-             QByteArray &_output) const
+             QByteArray &_output, const QString &_workingDir = QString()) const
     {
         QProcess process;
-        Start(process, _program, _arguments);
-        const bool ended = process.waitForStarted() && process.waitForFinished(ConversionTimeoutMs);
-        if (!ended) {
-            process.kill();
-            process.waitForFinished();
-        }
-        _exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+        Start(process, _program, _arguments, _workingDir);
+        const bool ended = Finish(process, _exitCode);
         _output = process.readAll();
         return ended;
     }
 
+    // As a terminal without any display starts it: no display and no Qt
+    // platform to fall back on, standard output and error apart.
+    bool RunWithoutPlatform(const QString &_program, const QStringList &_arguments, int &_exitCode,
+                            QByteArray &_stdout, QByteArray &_stderr) const
+    {
+        QProcess process;
+        QProcessEnvironment env = Environment();
+        env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+        process.setProcessEnvironment(env);
+        process.setStandardInputFile(QProcess::nullDevice());
+        process.start(_program, _arguments);
+        const bool ended = Finish(process, _exitCode);
+        _stdout = process.readAllStandardOutput();
+        _stderr = process.readAllStandardError();
+        return ended;
+    }
+
 private:
+    QProcessEnvironment Environment() const
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("HOME"), FDir.path());
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), Config());
+        env.insert(QStringLiteral("XDG_DATA_HOME"), Data());
+        env.insert(QStringLiteral("FROBNIK_UPDATE_URL"), QStringLiteral("http://127.0.0.1:9/u"));
+        env.remove(QStringLiteral("DISPLAY"));
+        env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        env.remove(QStringLiteral("FROBNIK_ENCODER"));
+        return env;
+    }
+
+    static bool Finish(QProcess &_process, int &_exitCode)
+    {
+        const bool ended =
+            _process.waitForStarted() && _process.waitForFinished(ConversionTimeoutMs);
+        if (!ended) {
+            _process.kill();
+            _process.waitForFinished();
+        }
+        _exitCode = _process.exitStatus() == QProcess::NormalExit ? _process.exitCode() : -1;
+        return ended;
+    }
+
     QTemporaryDir FDir;
 };
 

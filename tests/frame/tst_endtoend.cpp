@@ -16,6 +16,11 @@ private slots:
     void headlessAutomaticRunAlwaysEnds();
     void manualModeConvertsNothing();
     void secondCopyConverts();
+    void infoWithoutDisplay_data();
+    void infoWithoutDisplay();
+    void infoThatCannotBeWrittenFails();
+    void sourceNamedLikeAnInfoOption_data();
+    void sourceNamedLikeAnInfoOption();
 
 private:
     QString Program() const;
@@ -82,7 +87,7 @@ void TestEndToEnd::automaticConversion()
     // Only the source and the one output are left behind.
     QCOMPARE(QDir(home.Media()).entryList(QDir::Files).size(), 2);
     // An automatic close writes none of the values of a normal close.
-    QCOMPARE(home.Setting("Build"), QString("43"));
+    QCOMPARE(home.Setting("Build"), QString::number(FrobnikBuild));
     QVERIFY(!home.HasSetting("IOutFormat"));
     QVERIFY(!home.HasSetting("VideoPageIndex"));
 }
@@ -110,23 +115,35 @@ void TestEndToEnd::existingOutputGetsNumberedName()
 void TestEndToEnd::headlessAutomaticRunAlwaysEnds_data()
 {
     QTest::addColumn<QStringList>("options");
+    QTest::addColumn<QString>("language");
     QTest::addColumn<int>("status");
     QTest::addColumn<QString>("printed");
     // Without a display nobody could close the window, so no automatic mode
     // may leave the program waiting: success ends with 0, anything else with 1.
-    QTest::newRow("auto success") << QStringList{"-format=mp3", "-acm=auto"} << 0
+    QTest::newRow("auto success") << QStringList{"-format=mp3", "-acm=auto"} << "English" << 0
                                   << "Conversion complete";
     QTest::newRow("refusal: unknown device")
-        << QStringList{"-gadget=toaster", "-acm=autoClose"} << 1 << "choose a device";
-    QTest::newRow("no format") << QStringList{"-format=xyz", "-acm=autoSilent"} << 1 << "";
+        << QStringList{"-gadget=toaster", "-acm=autoClose"} << "English" << 1 << "choose a device";
+    QTest::newRow("no format")
+        << QStringList{"-format=xyz", "-acm=autoSilent"} << "English" << 1 << "";
+    // Without a language file every text is empty; the status must not
+    // come from comparing texts.
+    QTest::newRow("no texts: success")
+        << QStringList{"-format=mp3", "-acm=autoClose"} << "Missing" << 0 << "";
+    QTest::newRow("no texts: refusal")
+        << QStringList{"-gadget=toaster", "-acm=autoClose"} << "Missing" << 1 << "";
+    QTest::newRow("no texts: no format")
+        << QStringList{"-format=xyz", "-acm=auto"} << "Missing" << 1 << "";
 }
 
 void TestEndToEnd::headlessAutomaticRunAlwaysEnds()
 {
     QFETCH(QStringList, options);
+    QFETCH(QString, language);
     QFETCH(int, status);
     QFETCH(QString, printed);
     TProgramHome home;
+    home.SetSetting(QStringLiteral("Language"), language);
     const QString clip = home.PutClip(FClip);
     int exitCode = -1;
     QByteArray output;
@@ -177,6 +194,95 @@ void TestEndToEnd::secondCopyConverts()
     QCOMPARE(first.state(), QProcess::Running);
     first.kill();
     QVERIFY(first.waitForFinished());
+}
+
+void TestEndToEnd::infoWithoutDisplay_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("firstLine");
+    const QString usage = "Usage: frobnik [FILE] [-name=value ...]";
+    const QString version = "Frobnik " + QString(FrobnikVersion);
+    QTest::newRow("--help") << QStringList{"--help"} << usage;
+    QTest::newRow("-h") << QStringList{"-h"} << usage;
+    QTest::newRow("--version") << QStringList{"--version"} << version;
+    // Would convert at once without the question among the options.
+    QTest::newRow("among automatic options")
+        << QStringList{"-inName=CLIP", "-format=mp3", "-acm=autoClose", "-h"} << usage;
+    QTest::newRow("first question counts") << QStringList{"--version", "--help"} << version;
+}
+
+void TestEndToEnd::infoWithoutDisplay()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, firstLine);
+    TProgramHome home;
+    const QString clip = home.PutClip(FClip);
+    arguments.replaceInStrings("CLIP", clip);
+    QFile settings(home.Config() + "/qbx/Frobnik.conf");
+    QVERIFY(settings.open(QIODevice::ReadOnly));
+    const QByteArray settingsBefore = settings.readAll();
+    settings.close();
+
+    // Without any display Qt could not even start; the answer must come first.
+    int exitCode = -1;
+    QByteArray out, err;
+    QVERIFY(home.RunWithoutPlatform(Program(), arguments, exitCode, out, err));
+    QVERIFY2(err.isEmpty(), err.constData());
+    QCOMPARE(exitCode, 0);
+    const QString text = QString::fromUtf8(out);
+    QCOMPARE(text.section('\n', 0, 0), firstLine);
+    QVERIFY(text.endsWith('\n'));
+    if (firstLine.startsWith("Usage")) {
+        for (const char *prefix : {"-inName=", "-format=", "-gadget=", "-resolution=", "-quality=",
+                                   "-sameaspect=", "-acm=", "-fDID=", "-app=", "--version"})
+            QVERIFY2(text.contains(QLatin1String(prefix)), prefix);
+    }
+    // No lock, no temporary folder, no setting, no conversion.
+    QVERIFY(QDir(home.Data()).isEmpty());
+    QCOMPARE(QDir(home.Config() + "/qbx").entryList(QDir::Files), QStringList{"Frobnik.conf"});
+    QVERIFY(settings.open(QIODevice::ReadOnly));
+    QCOMPARE(settings.readAll(), settingsBefore);
+    QCOMPARE(QDir(home.Media()).entryList(QDir::Files), QStringList{"clip.avi"});
+}
+
+void TestEndToEnd::infoThatCannotBeWrittenFails()
+{
+    // A full disk must not pass for a printed answer.
+    QProcess process;
+    process.setStandardOutputFile("/dev/full");
+    process.start(Program(), {"--version"});
+    QVERIFY(process.waitForFinished(60000));
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(process.exitCode(), 1);
+}
+
+void TestEndToEnd::sourceNamedLikeAnInfoOption_data()
+{
+    QTest::addColumn<QString>("source"); // MEDIA stands for the media folder
+    QTest::addColumn<bool>("asOption");
+    QTest::newRow("first argument ./--help") << "./--help" << false;
+    QTest::newRow("first argument, absolute") << "MEDIA/--help" << false;
+    QTest::newRow("-inName=--help") << "--help" << true;
+}
+
+void TestEndToEnd::sourceNamedLikeAnInfoOption()
+{
+    QFETCH(QString, source);
+    QFETCH(bool, asOption);
+    TProgramHome home;
+    home.PutClip(FClip, "--help");
+    source.replace("MEDIA", home.Media());
+    // A device names its output "<name>(<device>).<ext>" even for a source
+    // without an extension.
+    const QStringList arguments =
+        QStringList{asOption ? "-inName=" + source : source, "-gadget=mp3audio", "-acm=autoClose"};
+
+    int exitCode = -1;
+    QByteArray printed;
+    QVERIFY2(home.Run(Program(), arguments, exitCode, printed, home.Media()), printed.constData());
+    QCOMPARE(exitCode, 0);
+    QVERIFY2(!printed.contains("Usage"), printed.constData());
+    QCOMPARE(StreamKinds(home.Media("--help(MP3 Audio).mp3")), QString("audio"));
 }
 
 QTEST_GUILESS_MAIN(TestEndToEnd)

@@ -85,7 +85,7 @@ TMainForm &TestStartup::Window()
 void TestStartup::firstStartWithoutSettings()
 {
     TMainForm &w = Window();
-    QCOMPARE(ReadSetting("Build"), QString("43"));
+    QCOMPARE(ReadSetting("Build"), QString::number(FrobnikBuild));
     QCOMPARE(DescribeWindow(w),
              QString("page=0 format=MP4 device=0 size=source quality=0/8 aspect=1 auto=0000 "
                      "did=0 app="));
@@ -126,17 +126,13 @@ void TestStartup::buildNumber_data()
 {
     QTest::addColumn<QString>("stored");
     QTest::addColumn<QString>("after");
-    QTest::newRow("older build") << "42"
-                                 << "43";
-    QTest::newRow("same build") << "43"
-                                << "43";
-    // Read as 43, so nothing is written and the text stays as it was.
-    QTest::newRow("same build, other spelling") << "043"
-                                                << "043";
-    QTest::newRow("newer build") << "44"
-                                 << "43";
-    QTest::newRow("not a number") << "forty"
-                                  << "43";
+    const QString build = QString::number(FrobnikBuild);
+    QTest::newRow("older build") << QString::number(FrobnikBuild - 1) << build;
+    QTest::newRow("same build") << build << build;
+    // Read as the same number, so nothing is written and the text stays as it was.
+    QTest::newRow("same build, other spelling") << "0" + build << "0" + build;
+    QTest::newRow("newer build") << QString::number(FrobnikBuild + 1) << build;
+    QTest::newRow("not a number") << "forty" << build;
 }
 
 void TestStartup::buildNumber()
@@ -532,7 +528,7 @@ void TestStartup::garbageSettings()
     QCOMPARE(w.VideoPageControl->currentIndex(), 0);
     QVERIFY(w.SoundEnabled);
     QVERIFY(w.OpenFileMenuItem->isChecked());
-    QCOMPARE(ReadSetting("Build"), QString("43"));
+    QCOMPARE(ReadSetting("Build"), QString::number(FrobnikBuild));
     // A count at its limit cannot grow; the URL then goes without it.
     QCOMPARE(w.UpdateFlow->MyCheckUpdate()->UpdateInfoURL(), w.UPDATE_URL);
 

@@ -4,6 +4,53 @@
 #include "frame/ProgramRun.h"
 
 #include <QSettings>
+#include <QXmlStreamReader>
+
+namespace {
+
+const QString DesktopEntry = QStringLiteral("share/applications/com.qbx.Frobnik.desktop");
+const QString Metainfo = QStringLiteral("share/metainfo/com.qbx.Frobnik.metainfo.xml");
+const QString ManualPage = QStringLiteral("share/man/man1/frobnik.1.gz");
+
+QString ReadText(const QString &_path)
+{
+    QFile file(_path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+QString Gunzip(const QString &_path)
+{
+    QProcess gzip;
+    gzip.start(QStringLiteral("gzip"), {"-dc", _path});
+    return gzip.waitForFinished() && gzip.exitCode() == 0 ? QString::fromUtf8(gzip.readAll())
+                                                          : QString();
+}
+
+// The ";"-separated values of one key of a desktop entry.
+QStringList DesktopList(const QString &_entry, const QString &_key)
+{
+    for (const QString &line : _entry.split('\n'))
+        if (line.startsWith(_key + '='))
+            return line.mid(_key.size() + 1).split(';', Qt::SkipEmptyParts);
+    return {};
+}
+
+// A checker's complaints about a file: anything on its error stream, and
+// everything it said when it failed; empty when it passes.
+QString Complaints(const QString &_tool, const QStringList &_arguments)
+{
+    QProcess check;
+    check.start(_tool, _arguments);
+    if (!check.waitForFinished(120000))
+        return _tool + QStringLiteral(" did not finish");
+    const QString said = QString::fromUtf8(check.readAllStandardOutput());
+    const QString warned = QString::fromUtf8(check.readAllStandardError()).trimmed();
+    if (check.exitStatus() == QProcess::NormalExit && check.exitCode() == 0)
+        return warned;
+    return _tool + QStringLiteral(" failed: ") + said + warned;
+}
+
+} // namespace
 
 class TestInstall : public QObject
 {
@@ -15,6 +62,10 @@ private slots:
     void installedFiles();
     void linkIsRelative();
     void desktopEntry();
+    void metainfo();
+    void metainfoValidates();
+    void manualPage();
+    void manualPageFormats();
     void installedCopyConverts();
     void movedTreeStillWorks();
 
@@ -50,9 +101,12 @@ void TestInstall::installedFiles_data()
           "lib/frobnik/Languages/Russian.lng", "lib/frobnik/Sounds/converted.wav",
           "lib/frobnik/Sounds/error.wav", "lib/frobnik/images/device1_4state.bmp",
           "lib/frobnik/help/frobnik/index.htm", "lib/frobnik/help/frobnik_ru/index.htm",
-          "share/applications/frobnik.desktop", "share/icons/hicolor/48x48/apps/frobnik.png",
+          "share/applications/com.qbx.Frobnik.desktop",
+          "share/icons/hicolor/48x48/apps/frobnik.png",
           "share/icons/hicolor/256x256/apps/frobnik.png",
-          "share/icons/hicolor/scalable/apps/frobnik.svg"})
+          "share/icons/hicolor/scalable/apps/frobnik.svg",
+          "share/metainfo/com.qbx.Frobnik.metainfo.xml", "share/man/man1/frobnik.1.gz",
+          "share/doc/frobnik/copyright", "share/doc/frobnik/changelog.gz"})
         QTest::newRow(path) << QString(path);
 }
 
@@ -77,7 +131,7 @@ void TestInstall::linkIsRelative()
 
 void TestInstall::desktopEntry()
 {
-    QFile file(Prefix("share/applications/frobnik.desktop"));
+    QFile file(Prefix(DesktopEntry));
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QString entry = QString::fromUtf8(file.readAll());
     QVERIFY(entry.startsWith("[Desktop Entry]"));
@@ -101,6 +155,108 @@ void TestInstall::desktopEntry()
     }
 }
 
+void TestInstall::metainfo()
+{
+    // What a software centre lists: the entry must name the installed desktop
+    // entry, speak both interface languages and match the program's version.
+    QXmlStreamReader xml(ReadText(Prefix(Metainfo)));
+    QString id, launchable, releaseVersion;
+    QStringList mediaTypes, summaryLanguages, paragraphLanguages, captionLanguages;
+    bool contentRating = false;
+    bool inDescription = false;
+    while (!xml.atEnd()) {
+        xml.readNext();
+        if (xml.isEndElement() && xml.name() == u"description")
+            inDescription = false;
+        if (!xml.isStartElement())
+            continue;
+        const QStringView name = xml.name();
+        const QString lang = xml.attributes().value("xml:lang").toString();
+        if (name == u"description")
+            inDescription = true;
+        else if (name == u"id")
+            id = xml.readElementText();
+        else if (name == u"launchable")
+            launchable = xml.readElementText();
+        else if (name == u"mediatype")
+            mediaTypes << xml.readElementText();
+        else if (name == u"summary")
+            summaryLanguages << lang;
+        else if (name == u"p" && inDescription && releaseVersion.isEmpty())
+            paragraphLanguages << lang;
+        else if (name == u"caption")
+            captionLanguages << lang;
+        else if (name == u"content_rating")
+            contentRating = xml.attributes().value("type").startsWith(u"oars-");
+        else if (name == u"release" && releaseVersion.isEmpty())
+            releaseVersion = xml.attributes().value("version").toString();
+    }
+    QVERIFY2(!xml.hasError(), qPrintable(xml.errorString()));
+
+    const QString desktopName = QFileInfo(Prefix(DesktopEntry)).fileName();
+    QCOMPARE(id + ".desktop", desktopName);
+    QCOMPARE(launchable, desktopName);
+    QCOMPARE(releaseVersion, QString(FrobnikVersion));
+    QVERIFY(contentRating);
+    QCOMPARE(summaryLanguages, QStringList({"", "ru"}));
+    QVERIFY(paragraphLanguages.contains("") && paragraphLanguages.contains("ru"));
+    QVERIFY(!captionLanguages.isEmpty());
+    QCOMPARE(captionLanguages.count(""), captionLanguages.count("ru"));
+    QCOMPARE(captionLanguages.count("") * 2, captionLanguages.size());
+    // Files the desktop entry opens are the files the software centre offers it for.
+    QStringList desktopTypes = DesktopList(ReadText(Prefix(DesktopEntry)), "MimeType");
+    QVERIFY(!desktopTypes.isEmpty());
+    desktopTypes.sort();
+    mediaTypes.sort();
+    QCOMPARE(mediaTypes, desktopTypes);
+}
+
+void TestInstall::metainfoValidates()
+{
+    const QString validator = QStandardPaths::findExecutable("appstreamcli");
+    if (validator.isEmpty())
+        QSKIP("appstreamcli is not installed (scripts/setup.sh installs it)");
+    const QString complaints = Complaints(validator, {"validate", "--no-net", Prefix(Metainfo)});
+    QVERIFY2(complaints.isEmpty(), qPrintable(complaints));
+}
+
+void TestInstall::manualPage()
+{
+    const QString page = Gunzip(Prefix(ManualPage));
+    const QString title = page.section('\n', 0, 0);
+    QVERIFY2(title.startsWith(".TH FROBNIK 1 ") &&
+                 title.contains("\"Frobnik " + QString(FrobnikVersion) + '"'),
+             qPrintable(title));
+    for (const char *section :
+         {"NAME", "SYNOPSIS", "DESCRIPTION", "OPTIONS", "EXIT STATUS", "FILES", "EXAMPLES"})
+        QVERIFY2(page.contains(QLatin1String("\n.SH ") + QLatin1String(section) + '\n'), section);
+    // Every option a caller can give, with roff's minus signs.
+    for (const char *option : {"-inName=", "-format=", "-gadget=", "-resolution=", "-quality=",
+                               "-sameaspect=", "-acm=", "-fDID=", "-app=", "--help", "--version"})
+        QVERIFY2(page.contains(QString::fromLatin1(option).replace('-', "\\-")), option);
+    // And every device key the installed presets offer.
+    static const QRegularExpression nameElement("<name>([^<]*)</name>");
+    int keys = 0;
+    for (const QRegularExpressionMatch &m :
+         nameElement.globalMatch(ReadText(Prefix("lib/frobnik/presets.xml")))) {
+        const QString key = m.captured(1).toLower().remove(' ');
+        QVERIFY2(page.contains(QRegularExpression("\\b" + key + "\\b")), qPrintable(key));
+        ++keys;
+    }
+    QVERIFY(keys > 0);
+}
+
+void TestInstall::manualPageFormats()
+{
+    // The formatter's own warnings, as lintian asks for them.
+    const QString man = QStandardPaths::findExecutable("man");
+    if (man.isEmpty())
+        QSKIP("man is not installed (scripts/setup.sh installs it)");
+    const QString complaints =
+        Complaints(man, {"--warnings", "-E", "UTF-8", "-Tutf8", "-Z", "-l", Prefix(ManualPage)});
+    QVERIFY2(complaints.isEmpty(), qPrintable(complaints));
+}
+
 void TestInstall::installedCopyConverts()
 {
     TProgramHome home;
@@ -115,7 +271,7 @@ void TestInstall::installedCopyConverts()
              printed.constData());
     QCOMPARE(exitCode, 0);
     QCOMPARE(StreamKinds(home.Media("clip(Smart TV).mp4")), QString("video,audio"));
-    QCOMPARE(home.Setting("Build"), QString("43"));
+    QCOMPARE(home.Setting("Build"), QString::number(FrobnikBuild));
 }
 
 void TestInstall::movedTreeStillWorks()

@@ -90,6 +90,8 @@ private slots:
     void noJobTouchesNothing_data();
     void noJobTouchesNothing();
     void missingOutputTouchesNothing();
+    void relativeOutputIsToldAbsolute_data();
+    void relativeOutputIsToldAbsolute();
     void deliveredJobIsNotReportedTwice();
     void helpByLanguage_data();
     void helpByLanguage();
@@ -255,6 +257,30 @@ void TestIntegration::missingOutputTouchesNothing()
     QVERIFY(!QFile::exists(StoreFile(QStringLiteral("Quillarax"))));
 }
 
+void TestIntegration::relativeOutputIsToldAbsolute_data()
+{
+    QTest::addColumn<QString>("output");
+    QTest::newRow("bare name") << "clip.mp4";
+    QTest::newRow("dot folder") << "./clip.mp4";
+    QTest::newRow("up and back") << "sub/../clip.mp4";
+}
+
+void TestIntegration::relativeOutputIsToldAbsolute()
+{
+    // The manager runs in a folder of its own: a name relative to ours would
+    // send it looking in the wrong place.
+    QFETCH(QString, output);
+    MakeOutput();
+    QVERIFY(QDir(Dir->path()).mkdir(QStringLiteral("sub")));
+    const QString before = QDir::currentPath();
+    const auto restore = qScopeGuard([&]() { QDir::setCurrent(before); });
+    QVERIFY(QDir::setCurrent(Dir->path()));
+
+    NotifyDownloadManager(QStringLiteral("Quillarax"), 17, output);
+    QCOMPARE(TQBXRegistry(QStringLiteral("Quillarax")).ReadStringPar(QStringLiteral("conv_for_17")),
+             QDir::currentPath() + QStringLiteral("/clip.mp4"));
+}
+
 void TestIntegration::deliveredJobIsNotReportedTwice()
 {
     if (!HaveBus())
@@ -393,7 +419,7 @@ void TestIntegration::taskbarProgress()
     TTaskbarProgress taskbar;
     taskbar.SetProgress(TTaskbarProgress::TState(state), value);
     QTRY_COMPARE(listener.Updates.size(), 1);
-    QCOMPARE(listener.Uris, QStringList{QStringLiteral("application://frobnik.desktop")});
+    QCOMPARE(listener.Uris, QStringList{QStringLiteral("application://com.qbx.Frobnik.desktop")});
     const QVariantMap p = listener.Updates[0];
     QCOMPARE(p.value(QStringLiteral("progress-visible")).toBool(), visible);
     if (progress < 0)

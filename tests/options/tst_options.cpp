@@ -1,4 +1,5 @@
 #include "app/CommandLineOptions.h"
+#include "app/InfoRequest.h"
 #include "presets/DevicePresets.h"
 
 #include <QDir>
@@ -69,6 +70,8 @@ private slots:
     void relativeSourceMadeAbsolute();
     void noArgumentsChangeNothing();
     void deviceWithoutPresetList();
+    void infoRequest_data();
+    void infoRequest();
 
 private:
     QString Expand(QString text) const
@@ -295,6 +298,34 @@ void TestOptions::deviceWithoutPresetList()
     const QStringList args{QStringLiteral("frobnik"), QStringLiteral("-gadget=ipod")};
     QCOMPARE(Describe(ParseCommandLineOptions(args, nullptr)),
              QStringLiteral("device=ipod:0 size=keep src= ") + Rest);
+}
+
+void TestOptions::infoRequest_data()
+{
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<int>("request");
+    const int none = int(TInfoRequest::irNone);
+    const int usage = int(TInfoRequest::irUsage);
+    const int version = int(TInfoRequest::irVersion);
+    QTest::newRow("no arguments") << QStringList{} << none;
+    QTest::newRow("--help") << QStringList{"--help"} << usage;
+    QTest::newRow("-h after options") << QStringList{"-format=mp4", "-h"} << usage;
+    QTest::newRow("--version") << QStringList{"--version"} << version;
+    QTest::newRow("the first one counts") << QStringList{"-h", "--version"} << usage;
+    // Sources and values that only look like the questions.
+    QTest::newRow("./--help") << QStringList{"./--help"} << none;
+    QTest::newRow("-inName=--help") << QStringList{"-inName=--help"} << none;
+    QTest::newRow("other case") << QStringList{"--HELP", "-H", "--Version"} << none;
+    QTest::newRow("near misses") << QStringList{"-help", "--help=1", "-v", "--version "} << none;
+}
+
+void TestOptions::infoRequest()
+{
+    QFETCH(QStringList, args);
+    QFETCH(int, request);
+    QCOMPARE(int(FindInfoRequest(QStringList{QStringLiteral("frobnik")} + args)), request);
+    // The program's own path never counts, whatever it is called.
+    QCOMPARE(int(FindInfoRequest(QStringList{QStringLiteral("--help")} + args)), request);
 }
 
 QTEST_GUILESS_MAIN(TestOptions)

@@ -169,6 +169,21 @@ private slots:
             QCOMPARE(ReadAll(JoinPath(OutDir, name)), QByteArray("USER"));
     }
 
+    // Choosing a source, by the dialog, a drop or the option, probes it once,
+    // also when the same file is chosen again.
+    void choosingASourceProbesOnce()
+    {
+        WriteTestFile(WorkPath("in/other.avi"), "source");
+        for (const char *name : {"in/other.avi", "in/other.avi", "in/clip.avi"}) {
+            const int probes = ProbeRuns();
+            Form->SelectSource(WorkPath(name));
+            QCOMPARE(ProbeRuns(), probes + 1);
+        }
+        StartRun();
+        QCOMPARE(Form->InfoLabel->text(), Text(miConverted));
+        QCOMPARE(EncoderRuns().size(), 1);
+    }
+
     void argumentsRefused_data()
     {
         QTest::addColumn<bool>("devicePage");

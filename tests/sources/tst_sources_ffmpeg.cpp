@@ -8,6 +8,7 @@
 
 #include "conversion/ChildRunner.h"
 #include "conversion/CommandLine.h"
+#include "conversion/ConversionRun.h"
 #include "conversion/EncoderProgram.h"
 #include "conversion/SourceProbe.h"
 
@@ -116,6 +117,8 @@ private slots:
     void converts_data();
     void converts();
     void movQualityTakesEffect();
+    void folders_data();
+    void folders();
 
 private:
     QString Media(const QString &_name) const { return FDir.filePath(_name); }
@@ -133,23 +136,32 @@ bool TestSourcesFfmpeg::Make(const QStringList &_args) const
     return RunTool(FEncoder, QStringList{"-nostdin", "-v", "error", "-y"} + _args) == 0;
 }
 
+namespace {
+// A run that nobody watches.
+class TQuietObserver : public IRunObserver
+{
+public:
+    void RunRefused(int, const QString &) override {}
+    void RunStatus(int, const QString &) override {}
+    void RunProgress(const TRunProgress &) override {}
+};
+} // namespace
+
 bool TestSourcesFfmpeg::Convert(const QString &_source, const TConversionSettings &_settings,
                                 TVSourceInfo &_probed, QString *_arguments)
 {
-    ProbeSource(_source, _probed, Media("appdata/"));
-    QString arguments;
-    if (!BuildEncoderArguments(_settings, nullptr, arguments, nullptr, &_probed))
-        return false;
-    if (_arguments)
-        *_arguments = arguments;
     QFile::remove(_settings.OutFileName);
-    const TEncoderCommand command = BuildEncoderCommand(FEncoder, Media("appdata/progress1.txt"),
-                                                        _probed, arguments, _settings.OutFileName);
-    TChildRunner runner;
-    const int result = runner.Run({command.Program, command.Args, QString()}, TStepKind::Encoder,
-                                  [](TStepKind) { return false; });
-    if (result != 0 || QFileInfo(_settings.OutFileName).size() == 0) {
-        qWarning("failed (%d): %s", result, qPrintable(command.Text));
+    TRunRequest request;
+    request.Settings = _settings;
+    request.Settings.SourceFileName = _source;
+    request.AppDataDir = Media("appdata/");
+    TConversionRun run;
+    TQuietObserver observer;
+    const TRunOutcome outcome = run.Run(request, _probed, observer);
+    if (_arguments && !run.EncoderArguments().isEmpty())
+        *_arguments = run.EncoderArguments().last();
+    if (outcome != TRunOutcome::Converted) {
+        qWarning("outcome %d: %s", int(outcome), qPrintable(run.EncoderArguments().join(" | ")));
         return false;
     }
     return true;
@@ -340,4 +352,66 @@ void TestSourcesFfmpeg::movQualityTakesEffect()
 }
 
 QTEST_GUILESS_MAIN(TestSourcesFfmpeg)
+// Folders as people have them: phone clips of other profiles and language
+// tags, a README among the clips, a clip that was never fully downloaded.
+void TestSourcesFfmpeg::folders_data()
+{
+    QTest::addColumn<QStringList>("extras"); // files besides the two clips
+    QTest::addColumn<bool>("damaged");       // the second clip cut off half way
+    QTest::addColumn<int>("outcome");
+    QTest::addColumn<double>("seconds");
+    QTest::newRow("clips of other profiles")
+        << QStringList{} << false << int(TRunOutcome::Converted) << 6.0;
+    QTest::newRow("a README and a LICENSE among them")
+        << QStringList{"README", "LICENSE", "notes.m"} << false << int(TRunOutcome::Converted)
+        << 6.0;
+    QTest::newRow("a half-downloaded clip")
+        << QStringList{} << true << int(TRunOutcome::IncompleteOutput) << -1.0;
+}
+
+void TestSourcesFfmpeg::folders()
+{
+    QFETCH(QStringList, extras);
+    QFETCH(bool, damaged);
+    QFETCH(int, outcome);
+    QFETCH(double, seconds);
+    const QString folder = Media("folder/");
+    QDir(folder).removeRecursively();
+    QVERIFY(QDir().mkpath(folder));
+    const QString picture = "testsrc=duration=3:size=160x120:rate=25";
+    const QString tone = "sine=frequency=440:duration=3";
+    // What two phones make: other H.264 profiles, one track tagged with a language.
+    QVERIFY(Make(Lavfi(picture) + Lavfi(tone) +
+                 QStringList{"-c:v", "libx264", "-pix_fmt", "yuv420p", "-profile:v", "baseline",
+                             "-c:a", "aac", "-movflags", "+faststart", folder + "a.mp4"}));
+    QVERIFY(Make(Lavfi(picture) + Lavfi(tone) +
+                 QStringList{"-c:v", "libx264", "-pix_fmt", "yuv420p", "-profile:v", "high", "-c:a",
+                             "aac", "-metadata:s:v", "language=eng", "-movflags", "+faststart",
+                             folder + "b.mp4"}));
+    if (damaged) {
+        // The index at the front still promises three seconds.
+        QVERIFY(QFile::resize(folder + "b.mp4", QFileInfo(folder + "b.mp4").size() / 3));
+    }
+    for (const QString &name : extras)
+        WriteTestFile(folder + name, "not a clip\n");
+
+    const QString out = Media("out/folder.mkv");
+    QVERIFY(QDir().mkpath(Media("out")));
+    QFile::remove(out);
+    TRunRequest request;
+    request.Settings = Settings(out, 0, QString());
+    request.Settings.SourceFileName = folder;
+    request.AppDataDir = Media("appdata/");
+    TVSourceInfo probed;
+    TConversionRun run;
+    TQuietObserver observer;
+    QCOMPARE(int(run.Run(request, probed, observer)), outcome);
+    QVERIFY(run.CopyVOBFileName().isEmpty());
+    QVERIFY(QFile::exists(out));
+    if (seconds > 0) {
+        const double played = PlayedDuration(out);
+        QVERIFY2(qAbs(played - seconds) <= seconds * 0.05, qPrintable(QString::number(played)));
+    }
+}
+
 #include "tst_sources_ffmpeg.moc"

@@ -1,6 +1,7 @@
 #include "MainFormFixture.h"
 
 #include "localization/TextIds.h"
+#include "support/BuildInfo.h"
 #include "ui/widgets/DeviceButton.h"
 #include "ui/widgets/PageScroller.h"
 
@@ -254,7 +255,7 @@ void TestMainForm::startState()
     QCOMPARE(w.DeviceButtons.size(), 3);
     QCOMPARE(w.DeviceButtonsPanel->width(), 3 * 78);
     // "Build" is recorded at the first start.
-    QCOMPARE(ReadSetting("Build"), QString("43"));
+    QCOMPARE(ReadSetting("Build"), QString::number(FrobnikBuild));
 }
 
 void TestMainForm::tooltipsOnListedControlsOnly()

@@ -411,6 +411,46 @@ private slots:
         QVERIFY(TDialogs::messages().isEmpty());
     }
 
+    // The offer of a newer version found by the quiet check waits for the
+    // user's answer; automatic closing comes after it, never under it.
+    void updateOfferBeforeAutomaticClose()
+    {
+        QVERIFY2(QFileInfo(FakeEncoderPath()).isExecutable(), "FROBNIK_FAKE_ENCODER not set");
+        Server.Route("/update.php", Ok(UpdateDocument("0.9.0.1", "Faster", DownloadUrl.toUtf8())));
+        const TScopedEnv probe("FROBNIK_FAKE_PRINT",
+                               "Input #0, avi, from 'clip.avi':\n"
+                               "  Duration: 00:00:01.00, start: 0.000000, bitrate: 90 kb/s\n"
+                               "  Stream #0:0: Video: mpeg4, yuv420p, 160x120\n");
+        // Long enough for the quiet check's answer to arrive during the run.
+        const TScopedEnv slow("FROBNIK_FAKE_STEP_MS", "300");
+        SetEncoderProgram(FakeEncoderPath());
+        const QString source = WorkPath("offer/clip.avi");
+        QDir(WorkPath("offer")).removeRecursively();
+        WriteTestFile(source, "source");
+        MakeForm("English");
+        TDialogs::setTestMode(false);
+        TDialogs::setShowBoxesHeadless(true);
+        bool visibleWhenAnswered = false;
+        TWhen answer(
+            []() { return qobject_cast<QMessageBox *>(QApplication::activeModalWidget()); },
+            [&]() {
+                // Answered later than the close timer's interval.
+                QTimer::singleShot(1500, [&]() {
+                    visibleWhenAnswered = Form->isVisible();
+                    if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget()))
+                        box->button(QMessageBox::No)->click();
+                });
+            });
+        Form->ApplyCommandLineOptions(ParseCommandLineOptions(
+            {"frobnik", "-inName=" + source, "-format=mp4", "-acm=autoClose"},
+            Form->DevicePresets.get()));
+        QTRY_VERIFY_WITH_TIMEOUT(answer.Done, 15000);
+        QTRY_VERIFY_WITH_TIMEOUT(!Form->isVisible(), 8000);
+        QVERIFY(visibleWhenAnswered);
+        QCOMPARE(Form->InfoLabel->text(), Text(miConverted));
+        TDialogs::setShowBoxesHeadless(false);
+    }
+
     // Last: it runs the application's own loop to its end, as the program does.
     void closingWhileCheckHangs()
     {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/BuildInfo.h"
+
 #include <QLatin1String>
 
 // The values Frobnik keeps between runs: every name, and the default a caller
@@ -9,7 +11,7 @@ namespace Settings {
 
 // The store of the program's own values, and the build it records.
 inline constexpr QLatin1StringView ProgramName("Frobnik");
-inline constexpr int CurrentBuild = 43;
+inline constexpr int CurrentBuild = FrobnikBuild;
 
 // Build number of the copy that last ran; rewritten when it differs from CurrentBuild.
 inline constexpr QLatin1StringView Build("Build");
