@@ -61,6 +61,8 @@ for language in English Russian; do
   shot "${tag}_source_audio" "$language" "source=$CLIP;format=FLAC"
   shot "${tag}_source_device" "$language" "source=$CLIP;page=1;device=1"
   shot "${tag}_device_scrolled" "$language" "source=$CLIP;page=1;device=9;scroll=300"
+  shot "${tag}_device_keyboard" "$language" "source=$CLIP;page=1;device=3;focus=DevicePageScroller"
+  shot "${tag}_options_keyboard" "$language" "source=$CLIP;format=MP4;focus=AdditionLabel"
   shot "${tag}_source_menu" "$language" "source=$CLIP;menu=source"
   shot "${tag}_view_menu" "$language" "menu=view"
   shot "${tag}_help_menu" "$language" "menu=help"

@@ -104,6 +104,11 @@ void ApplyDemoState(TMainForm &_window, const QString &_state)
             tooltip = value;
         } else if (key == QLatin1String("notice")) {
             notice = number;
+        } else if (key == QLatin1String("focus")) {
+            if (auto *target = _window.findChild<QWidget *>(value)) {
+                _window.activateWindow();
+                target->setFocus(Qt::TabFocusReason);
+            }
         }
     }
     if (tooltip == QLatin1String("progress"))

@@ -1334,6 +1334,9 @@ void TestMainForm::deviceStripFromKeyboard()
         QTest::keyClick(strip, Qt::Key_Right);
         QCOMPARE(strip->CurrentItem(), w.DeviceButtons.at(i));
         QVERIFY2(shownWhole(w.DeviceButtons.at(i)), qPrintable(QString::number(i)));
+        // The mark stands on the device the keys are at.
+        QCOMPARE(strip->MarkRect(), QRect(w.DeviceButtons.at(i)->mapTo(strip, QPoint(0, 0)),
+                                          w.DeviceButtons.at(i)->size()));
     }
     QTest::keyClick(strip, Qt::Key_Space);
     QCOMPARE(w.SelectedDeviceID, 10);
@@ -1349,6 +1352,9 @@ void TestMainForm::deviceStripFromKeyboard()
     QTest::keyClick(strip, Qt::Key_Left);
     QTest::keyClick(strip, Qt::Key_Left);
     QCOMPARE(strip->CurrentItem(), w.DeviceButtons.at(0));
+    // Without the focus the strip shows no mark.
+    w.OutVideoFileBEdit->setFocus();
+    QVERIFY(strip->MarkRect().isEmpty());
 }
 
 void TestMainForm::optionsLinkFromKeyboard()

@@ -5,12 +5,13 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
-#include <QStyleOption>
 #include <QWheelEvent>
 
 namespace {
 
-// A dotted frame inside the marked item, the usual sign of keyboard focus.
+// A frame around the marked item in the highlight colour. The style's own
+// focus frame shows only after a Tab in some styles; the strip is used from
+// the keyboard alone, so its mark is always seen.
 class TFocusMarker : public QWidget
 {
 public:
@@ -25,10 +26,10 @@ protected:
     void paintEvent(QPaintEvent *) override
     {
         QPainter painter(this);
-        QStyleOptionFocusRect option;
-        option.initFrom(this);
-        option.rect = rect().adjusted(2, 2, -2, -2);
-        style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
+        painter.setRenderHint(QPainter::Antialiasing, true);
+        QPen pen(palette().color(QPalette::Highlight), 2, Qt::DotLine);
+        painter.setPen(pen);
+        painter.drawRoundedRect(QRectF(rect()).adjusted(1, 1, -1, -1), 5, 5);
     }
 };
 
@@ -305,6 +306,12 @@ void TPageScroller::ScrollToItem(QAbstractButton *_item)
         if (_item->x() + _item->width() - FPosition > ViewRect().width())
             SetPosition(MaxPosition());
     }
+}
+
+QRect TPageScroller::MarkRect() const
+{
+    return FMarker->isVisible() ? QRect(FMarker->mapTo(this, QPoint(0, 0)), FMarker->size())
+                                : QRect();
 }
 
 void TPageScroller::PlaceMarker()

@@ -52,6 +52,8 @@ public:
     // The item the keyboard works on; null when there is none.
     QAbstractButton *CurrentItem() const;
     void SetCurrentItem(QAbstractButton *_item);
+    // The rectangle of the keyboard's mark in the strip; empty while it is not shown.
+    QRect MarkRect() const;
     // Scrolls the least distance that shows the whole item.
     void ScrollToItem(QAbstractButton *_item);
 
