@@ -43,7 +43,8 @@ TPageScroller::TPageScroller(QWidget *_parent) : QWidget(_parent)
     // The pointer going into the view leaves the arrows without telling the strip.
     FView->installEventFilter(this);
     FMarker = new TFocusMarker(FView);
-    setFocusPolicy(Qt::StrongFocus);
+    // Reached with Tab; a click on a device leaves the focus where it was.
+    setFocusPolicy(Qt::TabFocus);
     FAutoTimer.setInterval(AutoScrollInterval);
     connect(&FAutoTimer, &QTimer::timeout, this, &TPageScroller::AutoStep);
     Relayout();
