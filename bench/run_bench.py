@@ -142,7 +142,7 @@ def bench_wall_times(program, root, runs):
         print(f"    {fmt:6} {f:8.3f}s {d:8.3f}s {f / d:6.2f} {net:10.3f}s {net / d:6.2f}"
               f" {net - d:8.3f}s")
     print(f"    (Frobnik-1s leaves out the fixed {AUTO_START_DELAY:.0f} s automatic-start"
-          " delay; overhead = Frobnik-1s - direct: start-up, two probes, shutdown)")
+          " delay; overhead = Frobnik-1s - direct: start-up, what of the probe the delay does not cover, shutdown)")
 
 
 def bench_stop(build, root, runs):

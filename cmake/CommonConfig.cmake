@@ -36,19 +36,29 @@ endif()
 
 # Static library of one src/ folder. Usage:
 #   frobnik_module(name SOURCES a.cpp b.cpp LIBS Qt6::Core frobnik_support)
+# Sources are listed by name, so a file is never built or left out by
+# accident. Our own dependencies are checked once every module is known
+# (frobnik_check_module_links), so a misspelt name stops the configure.
 function(frobnik_module name)
   cmake_parse_arguments(M "" "" "SOURCES;LIBS" ${ARGN})
   add_library(${name} STATIC ${M_SOURCES})
-  # Our own modules join the build as their folders fill, so link them only
-  # when they exist.
-  set(_libs)
   foreach(lib ${M_LIBS})
     if(lib MATCHES "^frobnik_")
-      list(APPEND _libs $<TARGET_NAME_IF_EXISTS:${lib}>)
-    else()
-      list(APPEND _libs ${lib})
+      set_property(GLOBAL APPEND PROPERTY FROBNIK_MODULE_LINKS "${name}:${lib}")
     endif()
   endforeach()
-  target_link_libraries(${name} PRIVATE frobnik_common PUBLIC ${_libs})
+  target_link_libraries(${name} PRIVATE frobnik_common PUBLIC ${M_LIBS})
   target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR}/src)
+endfunction()
+
+function(frobnik_check_module_links)
+  get_property(_links GLOBAL PROPERTY FROBNIK_MODULE_LINKS)
+  foreach(link ${_links})
+    string(REPLACE ":" ";" _pair "${link}")
+    list(GET _pair 0 _module)
+    list(GET _pair 1 _lib)
+    if(NOT TARGET ${_lib})
+      message(FATAL_ERROR "${_module} links ${_lib}, which is no target of this project")
+    endif()
+  endforeach()
 endfunction()

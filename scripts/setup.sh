@@ -6,11 +6,11 @@ ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 
 PACKAGES=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev qt6-base-dev-tools qt6-tools-dev qt6-multimedia-dev libgl-dev
+  qt6-base-dev qt6-base-dev-tools libgl-dev
   libcurl4-openssl-dev
   ffmpeg sox alsa-utils pulseaudio-utils
   xvfb xauth dbus dbus-x11 fonts-dejavu-core
-  clang libclang-rt-14-dev
+  clang libclang-rt-14-dev clang-format python3
   appstream lintian man-db desktop-file-utils
   fonts-noto-core fonts-liberation2 qt6-translations-l10n
 )

@@ -1,6 +1,7 @@
 #include "app/CommandLineOptions.h"
 
 #include "app/settings/SettingNames.h"
+#include "conversion/ConversionSettings.h"
 #include "conversion/OutputRules.h"
 #include "presets/DevicePresets.h"
 #include "support/PathUtils.h"
@@ -13,7 +14,6 @@ namespace {
 // A size such as "1920x1080" has at most nine characters; anything longer
 // is taken as a mistake rather than a size.
 constexpr qsizetype MaxSizeOptionLength = 9;
-constexpr int MaxQualityPosition = 10;
 
 } // namespace
 
@@ -40,7 +40,7 @@ TCommandLineOptions ParseCommandLineOptions(const QStringList &_arguments,
         return GetOptionValue(_arguments, QString::fromUtf16(prefix));
     };
 
-    // 1. A format wins; the device option is read only without one.
+    // A format wins; the device option is read only without one.
     const QString format = option(u"-format=");
     if (!format.isEmpty()) {
         o.coPage = TCommandLineOptions::pcFormat;
@@ -57,7 +57,7 @@ TCommandLineOptions ParseCommandLineOptions(const QStringList &_arguments,
         }
     }
 
-    // 2. Frame size.
+    // Frame size.
     const QString size = option(u"-resolution=");
     if (!size.isEmpty()) {
         if (size.contains(u'x') && size.size() <= MaxSizeOptionLength) {
@@ -68,7 +68,7 @@ TCommandLineOptions ParseCommandLineOptions(const QStringList &_arguments,
         }
     }
 
-    // 3. Source: a file given with "-inName=", else a file as the first argument.
+    // Source: a file given with "-inName=", else a file as the first argument.
     QString source = option(u"-inName=");
     if (source.isEmpty() && FileExists(_arguments[1]))
         source = _arguments[1];
@@ -77,7 +77,7 @@ TCommandLineOptions ParseCommandLineOptions(const QStringList &_arguments,
     if (!source.isEmpty() && FileExists(source))
         o.coSourceFileName = QFileInfo(source).absoluteFilePath();
 
-    // 4. Quality: a missing option means source quality.
+    // Quality: a missing option means source quality.
     const int quality = StrToIntDef(option(u"-quality="), -1);
     if (quality >= 0) {
         o.coOutQualityType = 1;
@@ -86,14 +86,14 @@ TCommandLineOptions ParseCommandLineOptions(const QStringList &_arguments,
         o.coOutQualityType = 0;
     }
 
-    // 5. Keep proportions.
+    // Keep proportions.
     const QString sameAspect = option(u"-sameaspect=");
     if (sameAspect == u"1")
         o.coSameAspect = TCommandLineOptions::saCheck;
     else if (sameAspect == u"0")
         o.coSameAspect = TCommandLineOptions::saUncheck;
 
-    // 6. Automatic operation: any value means unattended; only the known ones
+    // Automatic operation: any value means unattended; only the known ones
     // start the conversion by themselves.
     const QString acm = option(u"-acm=");
     if (!acm.isEmpty()) {
@@ -106,7 +106,7 @@ TCommandLineOptions ParseCommandLineOptions(const QStringList &_arguments,
             o.coCloseOnComplete = true;
     }
 
-    // 7. and 8. The caller's job number and name.
+    // The caller's job number and name.
     o.coConvertForPM_DID = StrToIntDef(option(u"-fDID="), 0);
     o.coConvertForAppName = option(u"-app=") == u"qlx" ? QString(Settings::QuillaraxProgramName)
                                                        : QString(Settings::PelmoraProgramName);

@@ -10,7 +10,7 @@ class TDevicePresets;
 // it, so a record made from no arguments changes nothing when applied.
 struct TCommandLineOptions
 {
-    // Step 1: the page, and on it the format or the device.
+    // The page, and on it the format or the device.
     enum TPageChoice
     {
         pcKeep,
@@ -23,7 +23,7 @@ struct TCommandLineOptions
     QString coDeviceKey;        // the "-gadget=" value in lower case
     int coSelectedDeviceID = 0; // 0 keeps the restored device
 
-    // Step 2: the frame size.
+    // The frame size.
     enum TSizeChoice
     {
         scKeep,
@@ -33,15 +33,15 @@ struct TCommandLineOptions
     TSizeChoice coSize = scKeep;
     QString coOutSizeText;
 
-    // Step 3: an existing file to take as the source; empty leaves the source box alone.
+    // An existing file to take as the source; empty leaves the source box alone.
     QString coSourceFileName;
 
-    // Step 4: -1 keeps the quality box; 0 selects source quality, 1 other
+    // -1 keeps the quality box; 0 selects source quality, 1 other
     // quality with the track bar at coOutQuality (already held within 0..10).
     int coOutQualityType = -1;
     int coOutQuality = -1;
 
-    // Step 5: the keep-proportions option.
+    // The keep-proportions option.
     enum TSameAspectChoice
     {
         saKeep,
@@ -50,14 +50,14 @@ struct TCommandLineOptions
     };
     TSameAspectChoice coSameAspect = saKeep;
 
-    // Step 6: automatic operation. coAutoTimerTag goes to AutoTimer's tag
+    // Automatic operation. coAutoTimerTag goes to AutoTimer's tag
     // (1 = start a conversion) and the timer is enabled when coStartAutoTimer.
     bool coIsAutoMode = false;
     bool coStartAutoTimer = false;
     int coAutoTimerTag = 0;
     bool coCloseOnComplete = false;
 
-    // Steps 7 and 8: who asked for the conversion. The name stays empty when
+    // Who asked for the conversion. The name stays empty when
     // there were no arguments.
     int coConvertForPM_DID = 0;
     QString coConvertForAppName;

@@ -9,14 +9,14 @@
 
 namespace {
 
-const QString kInvalidSize = QStringLiteral("-1");
+const QString kInvalidSize = InvalidSizeArgument;
 const QString kDeinterlace = QStringLiteral("yadif");
 // The position used under source quality and while the track bar is disabled.
-constexpr int kDefaultPosition = 7;
+constexpr int kDefaultPosition = DefaultQualityPosition;
 
 int Quality(TQualityRow _row, int _position)
 {
-    return QualityTable[_row][qBound(0, _position, 10)];
+    return QualityTable[_row][qBound(0, _position, MaxQualityPosition)];
 }
 
 QString BitRate(TQualityRow _row, int _position)
@@ -396,14 +396,37 @@ QString EncoderPathArgument(const QString &_path)
     return QStringLiteral("file:") + _path;
 }
 
+namespace {
+QString QuotedPath(const QString &_argument)
+{
+    const QString guard = QStringLiteral("file:");
+    return u'"' + (_argument.startsWith(guard) ? _argument.mid(guard.size()) : _argument) + u'"';
+}
+} // namespace
+
+QString ArgumentsText(const QStringList &_args)
+{
+    QString text;
+    for (qsizetype i = 0; i < _args.size(); ++i) {
+        const bool path = i > 0 && (_args[i - 1] == u"-i" || _args[i - 1] == u"-progress");
+        text += u' ' + (path ? QuotedPath(_args[i]) : _args[i]);
+    }
+    return text;
+}
+
+QString TEncoderCommand::Text() const
+{
+    if (Args.isEmpty())
+        return Program;
+    // The last argument is the output file.
+    return Program + ArgumentsText(Args.mid(0, Args.size() - 1)) + u' ' + QuotedPath(Args.last());
+}
+
 TEncoderCommand BuildEncoderCommand(const QString &_encoderPath, const QString &_progressFileName,
                                     const TVSourceInfo &_source, const QString &_encoderArguments,
                                     const QString &_outFileName)
 {
     TEncoderCommand command;
-    command.Text = _encoderPath + QStringLiteral(" -progress \"") + _progressFileName + u'"' +
-                   _source.vsFFMpegIsrcStr + _encoderArguments + QStringLiteral(" \"") +
-                   _outFileName + u'"';
     command.Program = _encoderPath;
     command.Args << QStringLiteral("-progress") << EncoderPathArgument(_progressFileName);
     command.Args << _source.vsFFMpegInputArgs;

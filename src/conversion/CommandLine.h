@@ -19,7 +19,7 @@ enum TQualityRow
     qrVp9RateFactor = 4,  // value of " -crf " with webm
 };
 
-inline constexpr int QualityTable[5][11] = {
+inline constexpr int QualityTable[5][MaxQualityPosition + 1] = {
     {28, 24, 20, 16, 12, 8, 6, 5, 4, 3, 2},
     {32, 48, 64, 96, 96, 128, 160, 192, 192, 256, 320},
     {32, 48, 48, 64, 64, 96, 96, 128, 160, 160, 192},
@@ -43,6 +43,9 @@ public:
     virtual void Refuse(int _messageId) = 0;
 };
 
+// What BuildSizeArgument returns for a size the encoder would not take.
+inline constexpr QLatin1String InvalidSizeArgument("-1");
+
 // The frame-size argument for _sizeText (OutSizeText when _sizeText is
 // empty): empty for "no size argument", the literal "-1" for an invalid
 // size, otherwise a text beginning with a blank (" -s WxH" or a scale filter).
@@ -62,15 +65,19 @@ bool BuildEncoderArguments(const TConversionSettings &_settings, const TDevicePr
                            QString &_arguments, IRefusalSink *_sink,
                            const TVSourceInfo *_source = nullptr);
 
-// The whole encoder command in its two forms. Text is the documented line
-// (for display and tests); Program and Args start the process without a
-// shell, with every path as one argument of its own.
+// The whole encoder command: the program and its arguments, every path one
+// argument of its own, started without a shell.
 struct TEncoderCommand
 {
-    QString Text;
     QString Program;
     QStringList Args;
+    // The command as one line, for display and logs: paths in double quotes.
+    QString Text() const;
 };
+
+// Arguments as one text, each after a blank; the value after "-i" or
+// "-progress" (a path) in double quotes, shown without the "file:" guard.
+QString ArgumentsText(const QStringList &_args);
 
 // Assembles the command from the encoder's path, the progress file, the
 // probed source and the text of BuildEncoderArguments.

@@ -327,7 +327,6 @@ TRunOutcome TConversionRun::Run(const TRunRequest &_request, TVSourceInfo &_sour
             DeleteIfExists(FCopyVOBFileName);
             FCopyVOBFileName.clear();
         } else if (r == 0 && FileExists(FCopyVOBFileName)) {
-            _source.vsFFMpegIsrcStr = QStringLiteral(" -i \"") + FCopyVOBFileName + u'"';
             _source.vsFFMpegInputArgs =
                 QStringList{QStringLiteral("-i"), EncoderPathArgument(FCopyVOBFileName)};
         }

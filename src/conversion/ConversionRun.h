@@ -143,7 +143,9 @@ private:
     bool FCancelRequested = false;
     bool FStopPending = false;
     TChildRunner *FStep = nullptr;
-    int FGraceMs = 3000;
+    // A stopped encoder would otherwise go on to flush its buffered frames
+    // into a file that is deleted anyway; the user waits for none of that.
+    int FGraceMs = 100;
     // Waits counted over the program's life, so a step's first update comes
     // after one to five waits.
     int FPolls = 0;

@@ -2,6 +2,11 @@
 
 #include <QString>
 
+// Quality positions run from 0 (lowest) to this; controls that are not in
+// use stand for the default one.
+inline constexpr int MaxQualityPosition = 10;
+inline constexpr int DefaultQualityPosition = 7;
+
 // What the user chose for one conversion, taken from the window's controls
 // when a command line is built. The window holds one instance named
 // ConversionSettings; the type carries the T prefix so that member and type
@@ -22,7 +27,7 @@ struct TConversionSettings
     // 0 = source quality, 1 = other quality.
     int OutQualityType = 0;
     // Quality position 0 (lowest) .. 10 (highest).
-    int OutQuality = 7;
+    int OutQuality = DefaultQualityPosition;
     // True only while other quality is chosen and the format controls are
     // enabled, so it is false during a run.
     bool OutQualityEnabled = false;

@@ -18,7 +18,7 @@ void SetProgramFolder(const QString &_folder);
 //   3. EncoderFileName() in ProgramFolder(), when that file exists,
 //   4. EncoderFileName() found on PATH,
 //   5. otherwise the path in the program folder all the same, so that every
-//      start fails the documented way (empty probe text, failed step).
+//      start fails as a missing encoder does (empty probe text, failed step).
 // Never empty.
 QString EncoderProgramPath();
 void SetEncoderProgram(const QString &_path);

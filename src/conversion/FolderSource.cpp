@@ -167,14 +167,11 @@ TFolderFiles CollectFolderFiles(const QString &_folder, bool &_isDVD, const QStr
         skipSmall = false;
         result.Files.append(path);
         lines += ConcatListLine(path) + QByteArrayLiteral("\r\n");
-        result.CopyConcatText += u'"' + path + QStringLiteral("\"+");
-        result.ProbeInputText += QStringLiteral(" -i \"") + path + u'"';
         result.ProbeInputArgs << QStringLiteral("-i") << path;
         result.TotalSize += qMax<qint64>(0, GetFileSizeByAttributes(path));
     }
     if (result.Files.isEmpty())
         return result;
-    result.CopyConcatText.chop(1);
 
     bool written = false;
     if (!_appDataDir.isEmpty() && QDir().mkpath(_appDataDir)) {
@@ -195,4 +192,12 @@ TFolderFiles CollectFolderFiles(const QString &_folder, bool &_isDVD, const QStr
         result.ListWriteFailed = true;
     }
     return result;
+}
+
+QString CopyConcatText(const QStringList &_files)
+{
+    QStringList quoted;
+    for (const QString &file : _files)
+        quoted << u'"' + file + u'"';
+    return quoted.join(u'+');
 }

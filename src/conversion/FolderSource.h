@@ -35,8 +35,6 @@ struct TFolderFiles
     QStringList Files;          // full paths, in chosen order
     QString ConcatListFileName; // empty when nothing was chosen or it could not be written
     qint64 TotalSize = 0;       // sum of GetFileSizeByAttributes over Files
-    QString CopyConcatText;     // "path1"+"path2"... (documented text form)
-    QString ProbeInputText;     // ` -i "path"` per file (documented text form)
     QStringList ProbeInputArgs; // "-i", path, ... (each path one argument)
     bool ListWriteFailed = false;
 };
@@ -46,6 +44,9 @@ struct TFolderFiles
 // into _appDataDir and fills the lists. When the concat list cannot be
 // written, ListWriteFailed is set and nothing counts as chosen.
 TFolderFiles CollectFolderFiles(const QString &_folder, bool &_isDVD, const QString &_appDataDir);
+
+// The files of a byte-wise join as one text: "path1"+"path2"+...
+QString CopyConcatText(const QStringList &_files);
 
 // One line of a concat list, without its line end: file '<path>' with every
 // ' written as '\''.

@@ -27,6 +27,17 @@ QString OutOpenDialogFilter()
         "*.3gp|MP3|*.mp3|AAC|*.aac|FLAC|*.flac|All files (*.*)|*.*");
 }
 
+int OutOpenDialogFilterIndex(const QString &_formatExt)
+{
+    const QStringList fields = OutOpenDialogFilter().split(u'|');
+    const QString mask = QStringLiteral("*.") + _formatExt;
+    for (qsizetype i = 1; i < fields.size(); i += 2) {
+        if (fields[i] == mask)
+            return int(i / 2 + 1);
+    }
+    return 1;
+}
+
 QString FormatExtension(const QString &_formatText)
 {
     const qsizetype blank = _formatText.indexOf(u' ');

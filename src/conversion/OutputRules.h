@@ -14,9 +14,11 @@ class TDevPreset;
 // The output formats in the order of the format box.
 const QStringList &OutputFormatNames();
 
-// Filter text of the output file dialog, "description|masks|...". Its entries
-// 4 to 15 (counted from 1) are the formats in the order of the format box.
+// Filter text of the output file dialog, "description|masks|...".
 QString OutOpenDialogFilter();
+// The entry of that filter (counted from 1) that holds only the files of the
+// format with extension _formatExt ("mp4"); 1 (all media) when none does.
+int OutOpenDialogFilterIndex(const QString &_formatExt);
 
 // The output extension of a format name: ASCII letters lowered, cut at the
 // first blank ("MP4" -> "mp4"); empty for an empty name.

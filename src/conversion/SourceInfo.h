@@ -3,9 +3,9 @@
 #include <QString>
 #include <QStringList>
 
-// What probing learned about the source. The texts are the documented forms
-// (for display, tests and the documented command text); the *Args lists hold
-// the same inputs as process arguments, in which every path is one argument.
+// What probing learned about the source. The inputs are kept as process
+// arguments, in which every path is one argument; their text forms are
+// written from those when they are shown.
 class TVSourceInfo
 {
 public:
@@ -17,17 +17,18 @@ public:
     int vsNumAudioStreams = 0;
     QString vsAudioCodecLC;
     bool vsSubtitle = false;
-    QString vsFFMpegIsrcStr;
-    QString vsStrForCopyConcatCommand;
     qint64 vsTotalSourceSize = 0;
     qint64 vsTotalSourceDuration = 0;
     QString vsConcatTXTFileName;
 
-    // Argument-vector forms of vsFFMpegIsrcStr, of the probe input text and of
-    // vsStrForCopyConcatCommand.
+    // The encoder's input (` -i "<file>"`, the concat list, or the joined
+    // file), the probe's inputs and the files of a byte-wise join.
     QStringList vsFFMpegInputArgs;
     QStringList vsProbeInputArgs;
     QStringList vsCopyConcatFiles;
+    // Their text forms: ` -i "<file>"` and `"<path1>"+"<path2>"`.
+    QString vsFFMpegIsrcStr() const;
+    QString vsStrForCopyConcatCommand() const;
 
     // The first input's streams as the encoder converts them when it chooses
     // by itself (the video stream of the largest picture, the sound stream of

@@ -1,6 +1,7 @@
 #include "conversion/SourceProbe.h"
 
 #include "conversion/ChildRunner.h"
+#include "conversion/CommandLine.h"
 #include "conversion/EncoderProgram.h"
 #include "conversion/FolderSource.h"
 #include "support/PathUtils.h"
@@ -480,7 +481,6 @@ bool ProbeSource(const QString &_path, TVSourceInfo &_info, const QString &_appD
     _info.vsFileName = _path;
     bool listWritten = true;
     if (!ExtractFileName(_path).isEmpty()) {
-        _info.vsFFMpegIsrcStr = QStringLiteral(" -i \"") + _path + u'"';
         // The encoder gets the path made absolute against our own working
         // folder: the probe runs in the program folder, and a relative name
         // with a colon ("ab:c.avi") would be read as a protocol.
@@ -498,11 +498,8 @@ bool ProbeSource(const QString &_path, TVSourceInfo &_info, const QString &_appD
         listWritten = !files.ListWriteFailed;
         _info.vsConcatTXTFileName = files.ConcatListFileName;
         _info.vsTotalSourceSize = files.TotalSize;
-        _info.vsStrForCopyConcatCommand = files.CopyConcatText;
         _info.vsCopyConcatFiles = files.Files;
         _info.vsProbeInputArgs = files.ProbeInputArgs;
-        _info.vsFFMpegIsrcStr =
-            QStringLiteral(" -f concat -safe 0 -i \"") + _info.vsConcatTXTFileName + u'"';
         _info.vsFFMpegInputArgs =
             QStringList{QStringLiteral("-f"), QStringLiteral("concat"), QStringLiteral("-safe"),
                         QStringLiteral("0"),  QStringLiteral("-i"),     _info.vsConcatTXTFileName};
@@ -513,4 +510,14 @@ bool ProbeSource(const QString &_path, TVSourceInfo &_info, const QString &_appD
     if (!_info.vsFFMpegOutText.isEmpty())
         ParseProbeText(_info.vsFFMpegOutText, _info);
     return listWritten;
+}
+
+QString TVSourceInfo::vsFFMpegIsrcStr() const
+{
+    return ArgumentsText(vsFFMpegInputArgs);
+}
+
+QString TVSourceInfo::vsStrForCopyConcatCommand() const
+{
+    return CopyConcatText(vsCopyConcatFiles);
 }

@@ -167,7 +167,10 @@ TMainForm::TMainForm(QWidget *_parent) : QMainWindow(_parent)
     SetTabOrder();
 
     AutoTimer = Named(new QTimer(this), "AutoTimer");
-    AutoTimer->setInterval(1000);
+    // The automatic start waits a second for the window to settle. Tests that
+    // start the program many times shorten the wait through the environment.
+    const int autoStartMs = qEnvironmentVariableIntValue("FROBNIK_AUTO_START_MS");
+    AutoTimer->setInterval(autoStartMs > 0 ? autoStartMs : 1000);
     connect(AutoTimer, &QTimer::timeout, this, &TMainForm::AutoTimerTimer);
 
     setFixedSize(ClientWidth, ClientHeight + MainMenu->sizeHint().height());
@@ -406,7 +409,7 @@ void TMainForm::CreateFormatPage()
     LowQLabel->setAlignment(Qt::AlignRight | Qt::AlignTop);
     QualityTrackBar = Named(new TTrackBar(page), "QualityTrackBar");
     QualityTrackBar->setGeometry(219, 48, 166, 27);
-    QualityTrackBar->setRange(0, 10);
+    QualityTrackBar->setRange(0, MaxQualityPosition);
     QualityTrackBar->setTickPosition(QSlider::TicksBelow);
     QualityTrackBar->setTickInterval(1);
     QualityTrackBar->setSingleStep(1);

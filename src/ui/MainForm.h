@@ -159,8 +159,15 @@ public:
 
     // --- timer and images ---
     QTimer *AutoTimer = nullptr;
-    // What AutoTimer does when it fires: 1 start a conversion, 4 close, 0 nothing.
-    int AutoTimerTag = 0;
+    // What AutoTimer does when it fires (its tag; the numbers are those other
+    // programs of the family use).
+    enum TAutoTimerTag
+    {
+        atNothing = 0,
+        atStartConversion = 1,
+        atClose = 4,
+    };
+    int AutoTimerTag = atNothing;
     TImageList ImageList16x32{32, 16};
 
     // Remembered item indexes of the size and quality boxes (-1 = none).

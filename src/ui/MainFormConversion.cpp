@@ -126,7 +126,7 @@ void TMainForm::ConvertBitBtnClick()
             ConvertForPM_DID = 0;
         if (CloseOnCompleteFlag) {
             CloseOnCompleteFlag = false;
-            AutoTimerTag = 4;
+            AutoTimerTag = atClose;
             closeAfter = true;
         }
     }
@@ -184,16 +184,16 @@ void TMainForm::StopConvBitBtnClick()
 void TMainForm::AutoTimerTimer()
 {
     AutoTimer->stop();
-    const bool started = AutoTimerTag == 1;
+    const bool started = AutoTimerTag == atStartConversion;
     if (started) {
         LastRunOutcome = TRunOutcome::Refused;
         ConvertBitBtnClick();
     }
-    if (AutoTimerTag == 4) {
+    if (AutoTimerTag == atClose) {
         close();
         return;
     }
-    AutoTimerTag = 0;
+    AutoTimerTag = atNothing;
     // Without a display nobody can ever use or close the window, so an
     // automatic run ends the program whatever its outcome; the status tells
     // the caller whether the file was made.

@@ -214,8 +214,7 @@ void TMainForm::OpenOutSpeedButtonClick()
     const QString out = OutVideoFileBEdit->text();
     OutOpenDialog.fdFolder = ExtractFileDir(out);
     OutOpenDialog.fdFileName = ExtractFileName(out);
-    // Entries 4 to 15 are the formats in the order of the format box.
-    OutOpenDialog.fdFilterIndex = OutFormatComboBox->currentIndex() + 4;
+    OutOpenDialog.fdFilterIndex = OutOpenDialogFilterIndex(FormatExtension());
     OutOpenDialog.fdDefaultExt = FormatExtension();
     const QString chosen = TDialogs::OpenFile(this, OutOpenDialog);
     if (!chosen.isEmpty())

@@ -28,8 +28,6 @@
 
 namespace {
 
-constexpr int MaxQualityPosition = 10;
-
 // The per-user folder of the program; empty when the system has none.
 QString UserDataFolder()
 {
@@ -50,14 +48,14 @@ bool IsFrameSizeText(const QString &_text)
     TConversionSettings check;
     check.OutSizeIndex = -1;
     const QString argument = BuildSizeArgument(check, _text);
-    return !_text.isEmpty() && !argument.isEmpty() && argument != QLatin1String("-1");
+    return !_text.isEmpty() && !argument.isEmpty() && argument != InvalidSizeArgument;
 }
 
 } // namespace
 
 void TMainForm::FormCreate()
 {
-    // 1. The named lock. A second copy does not get it and runs all the same.
+    // The named lock. A second copy does not get it and runs all the same.
     if (const QString lockFolder = UserDataFolder();
         !lockFolder.isEmpty() && QDir().mkpath(lockFolder)) {
         AppMutex = std::make_unique<QLockFile>(lockFolder + AppTitle + QStringLiteral(".lock"));
@@ -66,7 +64,7 @@ void TMainForm::FormCreate()
         AppMutex->tryLock(0);
     }
 
-    // 2. and 3. The folders.
+    // The program, sound and data folders.
     ProgramDir = IncludeTrailingPathDelimiter(ProgramFolder());
     SoundDir = JoinPath(ProgramDir, QStringLiteral("Sounds")) + PathDelim;
     AppDataDir = UserDataFolder();
@@ -84,20 +82,20 @@ void TMainForm::FormCreate()
             AppDataDir = temporary;
     }
 
-    // 4. to 6. The source record, the settings store and the build number.
+    // The source record, the settings store and the build number.
     VideoSourceInfo.Clear();
     MyReg = std::make_unique<TQBXRegistry>(AppTitle);
     if (MyReg->ReadIntPar(Settings::Build, Settings::BuildDefault) != Settings::CurrentBuild)
         MyReg->WriteIntPar(Settings::Build, Settings::CurrentBuild);
 
-    // 7. Start values.
+    // Start values.
     StopConvBitBtn->setEnabled(false);
     isFirstEnableOutBox = true;
     CloseOnCompleteFlag = false;
     ConvertForPM_DID = 0;
     isAutoMode = false;
 
-    // 8. to 12. The language and the interface texts.
+    // The language and the interface texts.
     CurrentLanguage = MyReg->ReadStringPar(Settings::Language);
     if (CurrentLanguage.isEmpty())
         CurrentLanguage = StartLanguageFor(GetDefaultLanguage());
@@ -106,16 +104,16 @@ void TMainForm::FormCreate()
     BuildLanguageMenu();
     ApplyLanguage();
 
-    // 13. Device presets.
+    // Device presets.
     DevicePresets =
         std::make_unique<TDevicePresets>(JoinPath(ProgramDir, QStringLiteral("presets.xml")));
     BuildDeviceButtons();
 
-    // 14. and 15. The start counter goes into the first request's URL.
+    // The start counter goes into the first request's URL.
     UpdateFlow =
         std::make_unique<TUpdateFlow>(TUpdateFlow::StartupUpdateUrl(UPDATE_URL), UpdateHost());
 
-    // 16. The saved output settings, without running any change handler.
+    // The saved output settings, without running any change handler.
     OutFormatComboBox->setCurrentIndex(
         MyReg->ReadIntPar(Settings::IOutFormat, Settings::IOutFormatDefault));
     const QString savedSize = MyReg->ReadStringPar(Settings::IOutSize);
@@ -135,21 +133,21 @@ void TMainForm::FormCreate()
     SelectedDeviceID =
         MyReg->ReadIntPar(Settings::SelectedDeviceID, Settings::SelectedDeviceIDDefault);
 
-    // 17. Keep proportions is on at every start; the source mode is restored.
+    // Keep proportions is on at every start; the source mode is restored.
     SameAspectRationPMenu->setChecked(true);
     SetOpenAsFolder(
         MyReg->ReadIntPar(Settings::ISrcOpenAsFolder, Settings::ISrcOpenAsFolderDefault) == 1);
 
-    // 18. and 19. The options win over everything restored.
+    // The options win over everything restored.
     if (QCoreApplication::arguments().size() > 1)
         ApplyCommandLineOptions();
     QualityComboBoxChange();
 
-    // 20. Whether the quiet update check is due.
+    // Whether the quiet update check is due.
     UpdateFlow->DecideQuietCheck();
 
-    // 21. The taskbar progress, and the notice at the end of a long run,
-    // whose actions do what the two output buttons do, for that run's file.
+    // The taskbar progress, and the notice at the end of a long run, whose
+    // actions do what the two output buttons do, for that run's file.
     TaskbarList3 = std::make_unique<TTaskbarProgress>();
     Notifier = std::make_unique<TDesktopNotifier>();
     connect(Notifier.get(), &TDesktopNotifier::ActionInvoked, this,
@@ -219,6 +217,13 @@ void TMainForm::ApplyCommandLineOptions(const TCommandLineOptions &_options)
         break;
     }
 
+    // The automatic start's second runs from here, so probing the source
+    // below is done within it rather than added to it.
+    if (_options.coStartAutoTimer) {
+        AutoTimerTag = _options.coAutoTimerTag;
+        AutoTimer->start();
+    }
+
     if (!_options.coSourceFileName.isEmpty())
         SelectSource(_options.coSourceFileName);
 
@@ -236,10 +241,6 @@ void TMainForm::ApplyCommandLineOptions(const TCommandLineOptions &_options)
 
     if (_options.coIsAutoMode)
         isAutoMode = true;
-    if (_options.coStartAutoTimer) {
-        AutoTimerTag = _options.coAutoTimerTag;
-        AutoTimer->start();
-    }
     if (_options.coCloseOnComplete)
         CloseOnCompleteFlag = true;
 
@@ -255,7 +256,7 @@ bool TMainForm::FormCloseQuery()
 void TMainForm::FormClose()
 {
     // After an automatic close the values keep what they held before the run.
-    if (MyReg && AutoTimerTag != 4) {
+    if (MyReg && AutoTimerTag != atClose) {
         MyReg->WriteIntPar(Settings::IOutFormat, OutFormatComboBox->currentIndex());
         MyReg->WriteStringPar(Settings::IOutSize, OutSizeComboBox->currentText());
         MyReg->WriteIntPar(Settings::IOutQuality, QualityTrackBar->value());

@@ -553,13 +553,12 @@ void TestCommandLine::sizeArgument()
 void TestCommandLine::commandForms()
 {
     TVSourceInfo source;
-    source.vsFFMpegIsrcStr = QStringLiteral(" -i \"/d/in.avi\"");
     source.vsFFMpegInputArgs = QStringList{"-i", "/d/in.avi"};
     const TEncoderCommand plain = BuildEncoderCommand(
         QStringLiteral("/app/ffmpeg"), QStringLiteral("/data/progress512.txt"), source,
         QStringLiteral(" -err_detect ignore_err -crf 22 -vcodec libx264 -c:a aac -ac 2"),
         QStringLiteral("/d/in.mp4"));
-    QCOMPARE(plain.Text,
+    QCOMPARE(plain.Text(),
              QStringLiteral(
                  "/app/ffmpeg -progress \"/data/progress512.txt\" -i \"/d/in.avi\" -err_detect "
                  "ignore_err -crf 22 -vcodec libx264 -c:a aac -ac 2 \"/d/in.mp4\""));
@@ -571,7 +570,6 @@ void TestCommandLine::commandForms()
     // Quotes, blanks and option-like parts of paths never leave their argument;
     // quoted argument texts become one argument without their quotes.
     const QString input = QStringLiteral("/my files/\"x\" -y -i .avi");
-    source.vsFFMpegIsrcStr = QStringLiteral(" -i \"") + input + u'"';
     source.vsFFMpegInputArgs = QStringList{"-i", input};
     const TEncoderCommand hostile = BuildEncoderCommand(
         QStringLiteral("/opt/my app/ffmpeg"), QStringLiteral("/tmp/a b/progress1.txt"), source,
@@ -581,7 +579,7 @@ void TestCommandLine::commandForms()
     QCOMPARE(hostile.Args, (QStringList{"-progress", "/tmp/a b/progress1.txt", "-i", input, "-vf",
                                         "yadif,scale=640:trunc(ow/a/2)*2", "-map", "0:s?",
                                         "/out/\" -f null \".mp4"}));
-    QVERIFY(hostile.Text.endsWith(QStringLiteral(" -map 0:s? \"/out/\" -f null \".mp4\"")));
+    QVERIFY(hostile.Text().endsWith(QStringLiteral(" -map 0:s? \"/out/\" -f null \".mp4\"")));
 }
 
 void TestCommandLine::pathArguments_data()
@@ -609,7 +607,7 @@ void TestCommandLine::pathArguments()
     const TEncoderCommand command = BuildEncoderCommand(QStringLiteral("/usr/bin/ffmpeg"), path,
                                                         TVSourceInfo(), QString(), path);
     QCOMPARE(command.Args, (QStringList{"-progress", argument, argument}));
-    QCOMPARE(command.Text, QStringLiteral("/usr/bin/ffmpeg -progress \"%1\" \"%1\"").arg(path));
+    QCOMPARE(command.Text(), QStringLiteral("/usr/bin/ffmpeg -progress \"%1\" \"%1\"").arg(path));
 }
 
 QTEST_GUILESS_MAIN(TestCommandLine)

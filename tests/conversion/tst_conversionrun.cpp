@@ -209,6 +209,34 @@ private slots:
         QCOMPARE(ProbeRuns(), 1);
     }
 
+    // A relative name, typed or given by a caller started elsewhere, reaches
+    // the encoder as a plain absolute path: never read against the program
+    // folder, never as a protocol ("ab:") or an option ("-x").
+    void relativeSourcePaths_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("plain") << "clip.avi";
+        QTest::newRow("colon like a protocol") << "ab:c.avi";
+        QTest::newRow("file: prefix") << "file:holiday.avi";
+        QTest::newRow("dash like an option") << "-y.avi";
+    }
+
+    void relativeSourcePaths()
+    {
+        QFETCH(QString, name);
+        WriteTestFile(WorkPath("in/" + name), "source");
+        const QString before = QDir::currentPath();
+        QVERIFY(QDir::setCurrent(WorkPath("in")));
+        UseSource(name);
+        const TRunOutcome outcome = Convert();
+        QDir::setCurrent(before);
+        QCOMPARE(outcome, TRunOutcome::Converted);
+        const QStringList lines = QString::fromUtf8(ReadAll(WorkPath("encoder.log"))).split(u'\n');
+        QCOMPARE(lines.first(), "-i " + WorkPath("in/" + name));
+        QVERIFY2(EncoderRuns().first().contains(" -i " + WorkPath("in/" + name) + " "),
+                 qPrintable(EncoderRuns().first()));
+    }
+
     void missingEncoder()
     {
         SetEncoderProgram(WorkPath("nowhere/ffmpeg"));

@@ -1,5 +1,5 @@
 // Fault drills: conversions on a machine that misbehaves. Each one must end
-// with the documented outcome or a clean failure message, without a crash or
+// with the outcome a user is told or a clean failure message, without a crash or
 // a hang, without a temporary file left behind, and without touching a file
 // the user already had.
 

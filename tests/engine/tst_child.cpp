@@ -396,7 +396,7 @@ void TestEngineChild::probeFileWithFakeEncoder()
     QCOMPARE(info.vsAudioCodecLC, QString("aac (lc) (mp4a / 0x6134706d)"));
     QVERIFY(!info.vsSubtitle);
     QCOMPARE(info.vsTotalSourceSize, qint64(1234));
-    QCOMPARE(info.vsFFMpegIsrcStr, " -i \"" + source + "\"");
+    QCOMPARE(info.vsFFMpegIsrcStr(), " -i \"" + source + "\"");
     QCOMPARE(info.vsFFMpegInputArgs, QStringList({"-i", source}));
     QVERIFY(info.vsConcatTXTFileName.isEmpty());
 

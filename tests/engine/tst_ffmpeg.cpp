@@ -190,7 +190,7 @@ void TestEngineFfmpeg::dvdFolderChoosesTitleFiles()
     QVERIFY(ProbeSource(folder, info, Media("appdata/")));
     QVERIFY(info.vsIsDVD);
     QCOMPARE(info.vsCopyConcatFiles, QStringList({dvd + "VTS_01_1.VOB", dvd + "VTS_01_2.VOB"}));
-    QCOMPARE(info.vsStrForCopyConcatCommand,
+    QCOMPARE(info.vsStrForCopyConcatCommand(),
              QString("\"%1VTS_01_1.VOB\"+\"%1VTS_01_2.VOB\"").arg(dvd));
     QCOMPARE(info.vsTotalSourceSize, DVDMinVOBSize + QFileInfo(dvd + "VTS_01_2.VOB").size());
     QCOMPARE(info.vsFFMpegOutText.count("Input #"), 2);

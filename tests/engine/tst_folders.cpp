@@ -1,4 +1,5 @@
 #include "EngineTestUtils.h"
+#include "conversion/CommandLine.h"
 #include "conversion/EncoderProgram.h"
 #include "conversion/FolderSource.h"
 #include "conversion/Progress.h"
@@ -102,7 +103,7 @@ void TestEngineFolders::videoTSLoopEnds()
     QVERIFY(!FindMediaFolder(p));
 }
 
-// The DVD of the documented example: menus and small files first.
+// A DVD as discs have it: menus and small files first.
 static void MakeDVD(const QString &Folder)
 {
     MakeSparseFile(Folder + "VIDEO_TS.VOB", 10000000);
@@ -122,8 +123,9 @@ void TestEngineFolders::dvdByVideoTSPath()
     QVERIFY(isDVD);
     QCOMPARE(f.Files, QStringList({folder + "VTS_01_1.VOB", folder + "VTS_01_2.VOB"}));
     QCOMPARE(f.TotalSize, qint64(1300000000));
-    QCOMPARE(f.CopyConcatText, QString("\"%1VTS_01_1.VOB\"+\"%1VTS_01_2.VOB\"").arg(folder));
-    QCOMPARE(f.ProbeInputText, QString(" -i \"%1VTS_01_1.VOB\" -i \"%1VTS_01_2.VOB\"").arg(folder));
+    QCOMPARE(CopyConcatText(f.Files), QString("\"%1VTS_01_1.VOB\"+\"%1VTS_01_2.VOB\"").arg(folder));
+    QCOMPARE(ArgumentsText(f.ProbeInputArgs),
+             QString(" -i \"%1VTS_01_1.VOB\" -i \"%1VTS_01_2.VOB\"").arg(folder));
     QCOMPARE(f.ProbeInputArgs,
              QStringList({"-i", folder + "VTS_01_1.VOB", "-i", folder + "VTS_01_2.VOB"}));
     QVERIFY(f.ConcatListFileName.startsWith(AppData() + "concat"));
@@ -140,7 +142,7 @@ void TestEngineFolders::dvdByVideoTSPath()
     QCOMPARE(info.vsFileName, folder);
     QCOMPARE(info.vsCopyConcatFiles, f.Files);
     QCOMPARE(info.vsTotalSourceSize, qint64(1300000000));
-    QCOMPARE(info.vsFFMpegIsrcStr, " -f concat -safe 0 -i \"" + info.vsConcatTXTFileName + "\"");
+    QCOMPARE(info.vsFFMpegIsrcStr(), " -f concat -safe 0 -i \"" + info.vsConcatTXTFileName + "\"");
     QCOMPARE(info.vsFFMpegInputArgs,
              QStringList({"-f", "concat", "-safe", "0", "-i", info.vsConcatTXTFileName}));
     QVERIFY(info.vsConcatTXTFileName != f.ConcatListFileName);
@@ -168,7 +170,7 @@ void TestEngineFolders::dvdAllSmall()
     const TFolderFiles f = CollectFolderFiles(folder, isDVD, AppData());
     QVERIFY(f.Files.isEmpty());
     QVERIFY(f.ConcatListFileName.isEmpty());
-    QVERIFY(f.CopyConcatText.isEmpty());
+    QVERIFY(CopyConcatText(f.Files).isEmpty());
     QCOMPARE(f.TotalSize, qint64(0));
     QVERIFY(!f.ListWriteFailed);
     QVERIFY(QDir(AppData()).entryList(QDir::Files).isEmpty());
@@ -194,7 +196,7 @@ void TestEngineFolders::mixedFolder()
     const QString dir = folder + '/';
     QCOMPARE(f.Files, QStringList({dir + "a.mp4", dir + "b.MKV"}));
     QCOMPARE(f.TotalSize, qint64(3));
-    QCOMPARE(f.CopyConcatText, QString("\"%1a.mp4\"+\"%1b.MKV\"").arg(dir));
+    QCOMPARE(CopyConcatText(f.Files), QString("\"%1a.mp4\"+\"%1b.MKV\"").arg(dir));
     QCOMPARE(
         ReadAll(f.ConcatListFileName),
         QByteArray("file '" + dir.toUtf8() + "a.mp4'\r\nfile '" + dir.toUtf8() + "b.MKV'\r\n"));
@@ -270,8 +272,7 @@ void TestEngineFolders::listCannotBeWritten()
     bool isDVD = false;
     const TFolderFiles f = CollectFolderFiles(dir, isDVD, Root() + "notAFolder/");
     QVERIFY(f.ListWriteFailed);
-    QVERIFY(f.Files.isEmpty() && f.ConcatListFileName.isEmpty() && f.CopyConcatText.isEmpty() &&
-            f.ProbeInputArgs.isEmpty());
+    QVERIFY(f.Files.isEmpty() && f.ConcatListFileName.isEmpty() && f.ProbeInputArgs.isEmpty());
 
     TVSourceInfo info;
     QVERIFY(!ProbeSource(dir, info, Root() + "notAFolder/"));

@@ -20,6 +20,9 @@ constexpr int ConversionTimeoutMs = 180 * 1000;
 class TProgramHome
 {
 public:
+    // The automatic start's wait in the programs started here.
+    static constexpr int AutoStartMs = 50;
+
     TProgramHome()
     {
         QDir().mkpath(Config());
@@ -121,6 +124,7 @@ private:
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), Config());
         env.insert(QStringLiteral("XDG_DATA_HOME"), Data());
         env.insert(QStringLiteral("FROBNIK_UPDATE_URL"), QStringLiteral("http://127.0.0.1:9/u"));
+        env.insert(QStringLiteral("FROBNIK_AUTO_START_MS"), QString::number(AutoStartMs));
         env.remove(QStringLiteral("DISPLAY"));
         env.remove(QStringLiteral("WAYLAND_DISPLAY"));
         env.remove(QStringLiteral("FROBNIK_ENCODER"));

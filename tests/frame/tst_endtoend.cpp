@@ -124,8 +124,8 @@ void TestEndToEnd::headlessAutomaticRunAlwaysEnds_data()
                                   << "Conversion complete";
     QTest::newRow("refusal: unknown device")
         << QStringList{"-gadget=toaster", "-acm=autoClose"} << "English" << 1 << "choose a device";
-    QTest::newRow("no format")
-        << QStringList{"-format=xyz", "-acm=autoSilent"} << "English" << 1 << "";
+    QTest::newRow("no format") << QStringList{"-format=xyz", "-acm=autoSilent"} << "English" << 1
+                               << "";
     // Without a language file every text is empty; the status must not
     // come from comparing texts.
     QTest::newRow("no texts: success")
@@ -163,8 +163,11 @@ void TestEndToEnd::manualModeConvertsNothing()
     QProcess process;
     home.Start(process, Program(), {"-inName=" + clip, "-format=mp4", "-acm=manual"});
     QVERIFY(process.waitForStarted());
-    // Well past the second after which an automatic start would have come.
-    QTest::qWait(4000);
+    // Up and waiting for its user, then well past the time after which an
+    // automatic start would have come.
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(QDir(home.Data()).filePath("Frobnik/Frobnik.lock")),
+                             30000);
+    QTest::qWait(20 * TProgramHome::AutoStartMs);
     QCOMPARE(process.state(), QProcess::Running);
     QVERIFY(!QFile::exists(home.Media("clip.mp4")));
     process.kill();

@@ -139,7 +139,6 @@ bool TestPresetsFfmpeg::Convert(const TConversionSettings &settings, const TDevi
         return false;
     }
     TVSourceInfo source;
-    source.vsFFMpegIsrcStr = " -i \"" + Clip + '"';
     source.vsFFMpegInputArgs = QStringList{"-i", Clip};
     const QString progress = Dir.filePath("progress1.txt");
     QFile::remove(progress);
@@ -148,13 +147,13 @@ bool TestPresetsFfmpeg::Convert(const TConversionSettings &settings, const TDevi
 
     QString output;
     if (!Run(command.Program, command.Args, output, workingDir)) {
-        qWarning("%s\n%s", qPrintable(command.Text), qPrintable(output));
+        qWarning("%s\n%s", qPrintable(command.Text()), qPrintable(output));
         return false;
     }
     QFile progressFile(progress);
     if (!progressFile.open(QIODevice::ReadOnly) ||
         !progressFile.readAll().contains("progress=end")) {
-        qWarning("no finished progress file for %s", qPrintable(command.Text));
+        qWarning("no finished progress file for %s", qPrintable(command.Text()));
         return false;
     }
     return true;

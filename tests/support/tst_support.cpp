@@ -40,20 +40,44 @@ void TestSupport::extractTagValue_data()
 
     const QString r = QStringLiteral("<r><v>1.2</v></r>");
     QTest::newRow("read keeps text") << r << "v" << false << "1.2" << r;
-    QTest::newRow("read removes element") << r << "v" << true << "1.2" << "<r></r>";
-    QTest::newRow("empty element removed") << "<v/>" << "v" << true << "" << "";
-    QTest::newRow("empty element with space") << "<v />" << "v" << true << "" << "<v />";
-    QTest::newRow("close before open") << "</v>x<v>y</v>" << "v" << true << "" << "</v>x<v>y</v>";
-    QTest::newRow("no close") << "<v>y" << "v" << true << "" << "<v>y";
-    QTest::newRow("other case") << "<V>y</V>" << "v" << false << "" << "<V>y</V>";
-    QTest::newRow("nested") << "<a><a>x</a></a>" << "a" << false << "<a>x" << "<a><a>x</a></a>";
-    QTest::newRow("not inside longer name")
-        << "<newversioninfo>1</newversioninfo>" << "version" << false << "" << "<newversioninfo>1</newversioninfo>";
-    QTest::newRow("attribute is not the marker") << "<v a='1'>x</v>" << "v" << false << "" << "<v a='1'>x</v>";
-    QTest::newRow("no trimming") << "<v>  x \r\n</v>" << "v" << false << "  x \r\n" << "<v>  x \r\n</v>";
-    QTest::newRow("empty content removed") << "a<v></v>b" << "v" << true << "" << "ab";
-    QTest::newRow("empty text") << "" << "v" << true << "" << "";
-    QTest::newRow("empty tag name") << "<>x</>" << "" << true << "x" << "";
+    QTest::newRow("read removes element") << r << "v" << true << "1.2"
+                                          << "<r></r>";
+    QTest::newRow("empty element removed") << "<v/>"
+                                           << "v" << true << ""
+                                           << "";
+    QTest::newRow("empty element with space") << "<v />"
+                                              << "v" << true << ""
+                                              << "<v />";
+    QTest::newRow("close before open") << "</v>x<v>y</v>"
+                                       << "v" << true << ""
+                                       << "</v>x<v>y</v>";
+    QTest::newRow("no close") << "<v>y"
+                              << "v" << true << ""
+                              << "<v>y";
+    QTest::newRow("other case") << "<V>y</V>"
+                                << "v" << false << ""
+                                << "<V>y</V>";
+    QTest::newRow("nested") << "<a><a>x</a></a>"
+                            << "a" << false << "<a>x"
+                            << "<a><a>x</a></a>";
+    QTest::newRow("not inside longer name") << "<newversioninfo>1</newversioninfo>"
+                                            << "version" << false << ""
+                                            << "<newversioninfo>1</newversioninfo>";
+    QTest::newRow("attribute is not the marker") << "<v a='1'>x</v>"
+                                                 << "v" << false << ""
+                                                 << "<v a='1'>x</v>";
+    QTest::newRow("no trimming") << "<v>  x \r\n</v>"
+                                 << "v" << false << "  x \r\n"
+                                 << "<v>  x \r\n</v>";
+    QTest::newRow("empty content removed") << "a<v></v>b"
+                                           << "v" << true << ""
+                                           << "ab";
+    QTest::newRow("empty text") << ""
+                                << "v" << true << ""
+                                << "";
+    QTest::newRow("empty tag name") << "<>x</>"
+                                    << "" << true << "x"
+                                    << "";
 }
 
 void TestSupport::extractTagValue()
@@ -69,7 +93,8 @@ void TestSupport::extractTagValue()
 
 void TestSupport::extractTagValueWalksRepeatedElements()
 {
-    QString text = QStringLiteral("<d><device>1</device>x<device>2</device><device/><device>3</device></d>");
+    QString text =
+        QStringLiteral("<d><device>1</device>x<device>2</device><device/><device>3</device></d>");
     QCOMPARE(ExtractTagValue(text, QStringLiteral("device"), false), QStringLiteral("1"));
     QCOMPARE(ExtractTagValue(text, QStringLiteral("device"), true), QStringLiteral("1"));
     QCOMPARE(ExtractTagValue(text, QStringLiteral("device"), true), QStringLiteral("2"));
@@ -85,10 +110,13 @@ void TestSupport::substituteParams_data()
     QTest::addColumn<QString>("templ");
     QTest::addColumn<QStringList>("params");
     QTest::addColumn<QString>("result");
-    QTest::newRow("file exists") << "File %1 exists" << QStringList{"a.mp4", "", "", ""} << "File a.mp4 exists";
+    QTest::newRow("file exists") << "File %1 exists" << QStringList{"a.mp4", "", "", ""}
+                                 << "File a.mp4 exists";
     QTest::newRow("empty values") << "%1 %2" << QStringList{"", "", "", ""} << " %2";
-    QTest::newRow("first occurrence only") << "%1 and %1" << QStringList{"x", "", "", ""} << "x and %1";
-    QTest::newRow("value holding a later marker") << "%1 %2" << QStringList{"%2", "b", "", ""} << "b %2";
+    QTest::newRow("first occurrence only")
+        << "%1 and %1" << QStringList{"x", "", "", ""} << "x and %1";
+    QTest::newRow("value holding a later marker")
+        << "%1 %2" << QStringList{"%2", "b", "", ""} << "b %2";
     QTest::newRow("all four") << "%4%3%2%1" << QStringList{"a", "b", "c", "d"} << "dcba";
     QTest::newRow("no markers") << "plain" << QStringList{"a", "b", "c", "d"} << "plain";
 }
@@ -148,9 +176,12 @@ void TestSupport::splitCommandText_data()
     QTest::newRow("blanks") << "  -i   a.mp4 " << QStringList{"-i", "a.mp4"};
     QTest::newRow("control chars") << "a\tb\r\nc" << QStringList{"a", "b", "c"};
     QTest::newRow("quoted path") << "-i \"C D/e f.mp4\"" << QStringList{"-i", "C D/e f.mp4"};
-    QTest::newRow("quote inside argument") << "-inName=\"/a b/c.mp4\"" << QStringList{"-inName=/a b/c.mp4"};
-    QTest::newRow("whole argument quoted") << "\"-inName=/a b/c.mp4\"" << QStringList{"-inName=/a b/c.mp4"};
-    QTest::newRow("filter") << " -vf \"yadif,scale=640:trunc(ow/a/2)*2\"" << QStringList{"-vf", "yadif,scale=640:trunc(ow/a/2)*2"};
+    QTest::newRow("quote inside argument")
+        << "-inName=\"/a b/c.mp4\"" << QStringList{"-inName=/a b/c.mp4"};
+    QTest::newRow("whole argument quoted")
+        << "\"-inName=/a b/c.mp4\"" << QStringList{"-inName=/a b/c.mp4"};
+    QTest::newRow("filter") << " -vf \"yadif,scale=640:trunc(ow/a/2)*2\""
+                            << QStringList{"-vf", "yadif,scale=640:trunc(ow/a/2)*2"};
     QTest::newRow("empty quotes") << "a \"\" b" << QStringList{"a", "", "b"};
     QTest::newRow("unclosed quote") << "a \"b c" << QStringList{"a", "b c"};
     QTest::newRow("no escape") << "a\\\"b c\"" << QStringList{"a\\b c"};
@@ -170,13 +201,34 @@ void TestSupport::pathParts_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("ext");
     QTest::addColumn<QString>("dir");
-    QTest::newRow("file") << "/home/u/clip.mp4" << "clip.mp4" << ".mp4" << "/home/u";
-    QTest::newRow("two dots") << "/a/b.c.mkv" << "b.c.mkv" << ".mkv" << "/a";
-    QTest::newRow("dot in folder only") << "/a.mp4s/clip" << "clip" << "" << "/a.mp4s";
-    QTest::newRow("root file") << "/clip.mp4" << "clip.mp4" << ".mp4" << "/";
-    QTest::newRow("folder with separator") << "/a/VIDEO_TS/" << "" << "" << "/a/VIDEO_TS";
-    QTest::newRow("bare name") << "clip.avi" << "clip.avi" << ".avi" << "";
-    QTest::newRow("hidden file") << "/a/.mp4" << ".mp4" << ".mp4" << "/a";
+    QTest::newRow("file") << "/home/u/clip.mp4"
+                          << "clip.mp4"
+                          << ".mp4"
+                          << "/home/u";
+    QTest::newRow("two dots") << "/a/b.c.mkv"
+                              << "b.c.mkv"
+                              << ".mkv"
+                              << "/a";
+    QTest::newRow("dot in folder only") << "/a.mp4s/clip"
+                                        << "clip"
+                                        << ""
+                                        << "/a.mp4s";
+    QTest::newRow("root file") << "/clip.mp4"
+                               << "clip.mp4"
+                               << ".mp4"
+                               << "/";
+    QTest::newRow("folder with separator") << "/a/VIDEO_TS/"
+                                           << ""
+                                           << ""
+                                           << "/a/VIDEO_TS";
+    QTest::newRow("bare name") << "clip.avi"
+                               << "clip.avi"
+                               << ".avi"
+                               << "";
+    QTest::newRow("hidden file") << "/a/.mp4"
+                                 << ".mp4"
+                                 << ".mp4"
+                                 << "/a";
 }
 
 void TestSupport::pathParts()
@@ -197,19 +249,32 @@ void TestSupport::normalizeDirPath_data()
 {
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("result");
-    QTest::newRow("trimmed") << "  /home/Video  " << "/home/Video/";
-    QTest::newRow("already") << "/home/Video/" << "/home/Video/";
-    QTest::newRow("doubled") << "/home/a//b" << "/home/a/b/";
-    QTest::newRow("many doubled") << "/ho///a////b//" << "/ho/a/b/";
-    QTest::newRow("leading pair stops") << "//srv/share//x" << "//srv/share//x/";
-    QTest::newRow("pair at third char") << "/a//b//c" << "/a//b//c/";
-    QTest::newRow("pair at third char ends it") << "/a//" << "/a/";
-    QTest::newRow("leading pair with trailing pair") << "//srv//" << "//srv/";
-    QTest::newRow("only a pair") << " // " << "/";
-    QTest::newRow("root") << "/" << "/";
-    QTest::newRow("empty") << "" << "";
-    QTest::newRow("spaces") << "   " << "";
-    QTest::newRow("control chars") << "\t/x\r\n" << "/x/";
+    QTest::newRow("trimmed") << "  /home/Video  "
+                             << "/home/Video/";
+    QTest::newRow("already") << "/home/Video/"
+                             << "/home/Video/";
+    QTest::newRow("doubled") << "/home/a//b"
+                             << "/home/a/b/";
+    QTest::newRow("many doubled") << "/ho///a////b//"
+                                  << "/ho/a/b/";
+    QTest::newRow("leading pair stops") << "//srv/share//x"
+                                        << "//srv/share//x/";
+    QTest::newRow("pair at third char") << "/a//b//c"
+                                        << "/a//b//c/";
+    QTest::newRow("pair at third char ends it") << "/a//"
+                                                << "/a/";
+    QTest::newRow("leading pair with trailing pair") << "//srv//"
+                                                     << "//srv/";
+    QTest::newRow("only a pair") << " // "
+                                 << "/";
+    QTest::newRow("root") << "/"
+                          << "/";
+    QTest::newRow("empty") << ""
+                           << "";
+    QTest::newRow("spaces") << "   "
+                            << "";
+    QTest::newRow("control chars") << "\t/x\r\n"
+                                   << "/x/";
 }
 
 void TestSupport::normalizeDirPath()
@@ -224,15 +289,24 @@ void TestSupport::makeUniqueFileName_data()
     QTest::addColumn<QStringList>("existing");
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("result");
-    QTest::newRow("not existing") << QStringList{} << "clip.mp4" << "clip.mp4";
-    QTest::newRow("existing") << QStringList{"clip.mp4"} << "clip.mp4" << "clip[1].mp4";
-    QTest::newRow("first taken") << QStringList{"clip.mp4", "clip[1].mp4"} << "clip.mp4" << "clip[2].mp4";
-    QTest::newRow("counts on") << QStringList{"clip[4].mp4"} << "clip[4].mp4" << "clip[5].mp4";
-    QTest::newRow("not a number") << QStringList{"clip[x].mp4"} << "clip[x].mp4" << "clip[x][1].mp4";
-    QTest::newRow("no extension") << QStringList{"clip"} << "clip" << "clip[1]";
-    QTest::newRow("dotted folder") << QStringList{"a.mp4s/clip.mp4"} << "a.mp4s/clip.mp4" << "a.mp4s/clip[1].mp4";
-    QTest::newRow("folder does not count") << QStringList{"dir.mp4/"} << "dir.mp4" << "dir.mp4";
-    QTest::newRow("huge number") << QStringList{"c[99999999999].mp4"} << "c[99999999999].mp4" << "c[100000000000].mp4";
+    QTest::newRow("not existing") << QStringList{} << "clip.mp4"
+                                  << "clip.mp4";
+    QTest::newRow("existing") << QStringList{"clip.mp4"} << "clip.mp4"
+                              << "clip[1].mp4";
+    QTest::newRow("first taken") << QStringList{"clip.mp4", "clip[1].mp4"} << "clip.mp4"
+                                 << "clip[2].mp4";
+    QTest::newRow("counts on") << QStringList{"clip[4].mp4"} << "clip[4].mp4"
+                               << "clip[5].mp4";
+    QTest::newRow("not a number") << QStringList{"clip[x].mp4"} << "clip[x].mp4"
+                                  << "clip[x][1].mp4";
+    QTest::newRow("no extension") << QStringList{"clip"} << "clip"
+                                  << "clip[1]";
+    QTest::newRow("dotted folder") << QStringList{"a.mp4s/clip.mp4"} << "a.mp4s/clip.mp4"
+                                   << "a.mp4s/clip[1].mp4";
+    QTest::newRow("folder does not count") << QStringList{"dir.mp4/"} << "dir.mp4"
+                                           << "dir.mp4";
+    QTest::newRow("huge number") << QStringList{"c[99999999999].mp4"} << "c[99999999999].mp4"
+                                 << "c[100000000000].mp4";
 }
 
 void TestSupport::makeUniqueFileName()
@@ -270,7 +344,8 @@ void TestSupport::playSoundFile()
 
 void TestSupport::decodeLocalText()
 {
-    QCOMPARE(DecodeLocalText(QByteArray("Duration: 00:00:01")), QStringLiteral("Duration: 00:00:01"));
+    QCOMPARE(DecodeLocalText(QByteArray("Duration: 00:00:01")),
+             QStringLiteral("Duration: 00:00:01"));
     QCOMPARE(DecodeLocalText(QByteArray("\xd0\x9a")), QString::fromUtf8("\xd0\x9a"));
     // Invalid UTF-8 falls back to Latin-1, so the ASCII around it survives.
     const QString s = DecodeLocalText(QByteArray("a\xff: Video: h264"));

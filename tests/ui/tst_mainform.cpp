@@ -786,7 +786,7 @@ void TestMainForm::outputDialogRequest_data()
     QTest::newRow("MP4") << "MP4" << 4 << "mp4";
     QTest::newRow("3GP") << "3GP" << 12 << "3gp";
     QTest::newRow("FLAC") << "FLAC" << 15 << "flac";
-    QTest::newRow("none") << "" << 3 << "";
+    QTest::newRow("none: all media") << "" << 1 << "";
 }
 
 void TestMainForm::outputDialogRequest()

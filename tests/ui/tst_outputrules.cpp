@@ -64,7 +64,7 @@ void TestOutputRules::deriveOutputFileName_data()
     QTest::addColumn<QString>("label");
     QTest::addColumn<QString>("expected");
 
-    // The documented table, with Linux paths.
+    // The output names users see for each kind of source, with Linux paths.
     QTest::newRow("file, format") << "/clips/trip.AVI" << 0 << "mp4" << false << ""
                                   << "/clips/trip.mp4";
     QTest::newRow("file, device") << "/clips/trip.AVI" << 1 << "" << true << ""
