@@ -12,6 +12,7 @@ PACKAGES=(
   xvfb xauth dbus dbus-x11 fonts-dejavu-core
   clang libclang-rt-14-dev clang-format python3
   appstream lintian man-db desktop-file-utils
+  fonts-noto-core fonts-liberation2 qt6-translations-l10n
 )
 
 missing=()

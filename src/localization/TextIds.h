@@ -80,6 +80,22 @@ inline constexpr TTextId DownloadQuestion{lsGeneralMessages, 13031};
 inline constexpr TTextId NoNewVersion{lsGeneralMessages, 13032};
 inline constexpr TTextId UpdateInfoUnavailable{lsGeneralMessages, 13033};
 
+// Texts of our own, beyond the documented window.
+// The actions of the notice at the end of a run.
+inline constexpr TTextId OpenAction{lsGeneralMessages, 13040};
+inline constexpr TTextId ShowInFolderAction{lsGeneralMessages, 13041};
+// The notice's line on how long the run took; "%1" = a duration.
+inline constexpr TTextId TimeTaken{lsGeneralMessages, 13042};
+// The progress bar's tooltip: "%1" = a duration, "%2" = the speed.
+inline constexpr TTextId TimeLeft{lsGeneralMessages, 13043};
+// Durations: "%1" hours and "%2" minutes; minutes and seconds; minutes; seconds.
+inline constexpr TTextId HoursMinutes{lsGeneralMessages, 13044};
+inline constexpr TTextId MinutesSeconds{lsGeneralMessages, 13045};
+inline constexpr TTextId Minutes{lsGeneralMessages, 13046};
+inline constexpr TTextId Seconds{lsGeneralMessages, 13047};
+// The tooltip when the source's length is unknown: "%1" = the speed.
+inline constexpr TTextId SpeedOnly{lsGeneralMessages, 13048};
+
 // The place texts in the order they are applied.
 inline constexpr TTextId MainMenuTexts[] = {
     FileMenu,       ViewMenu, LanguageItem, SoundItem,    HelpMenu,        OpenFileItem,
@@ -111,7 +127,15 @@ inline constexpr TTextId MessageTexts[] = {
 };
 
 // Texts whose "%1" the caller fills in.
-inline constexpr TTextId TextsWithPlaceholder[] = {OutputExists, NewVersion, QualityPositionHint};
+inline constexpr TTextId TextsWithPlaceholder[] = {OutputExists,   NewVersion, QualityPositionHint,
+                                                   TimeTaken,      TimeLeft,   HoursMinutes,
+                                                   MinutesSeconds, Minutes,    Seconds,
+                                                   SpeedOnly};
+
+// Our own texts, which every language file must carry too.
+inline constexpr TTextId OwnTexts[] = {OpenAction,   ShowInFolderAction, TimeTaken, TimeLeft,
+                                       HoursMinutes, MinutesSeconds,     Minutes,   Seconds,
+                                       SpeedOnly};
 
 } // namespace TextIds
 

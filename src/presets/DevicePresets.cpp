@@ -50,6 +50,31 @@ TDevPreset::TDevPreset(const QString &_xmlString)
     Params = ExtractTagValue(rest, QStringLiteral("params"), true);
     Extension = ExtractTagValue(rest, QStringLiteral("extension"), true);
     idName = AsciiLowerCase(Name).remove(u' ');
+    // Whatever elements are left, those named "name_<language>" are names;
+    // a file has a few at most, so a hostile one cannot make reading slow.
+    constexpr int MaxLocalNames = 32;
+    const QString prefix = QStringLiteral("<name_");
+    qsizetype at = rest.indexOf(prefix);
+    for (int seen = 0; at >= 0 && seen < MaxLocalNames; ++seen) {
+        const qsizetype end = rest.indexOf(u'>', at);
+        if (end < 0)
+            break;
+        const QString tag = rest.mid(at + 1, end - at - 1);
+        const QString closing = QStringLiteral("</") + tag + u'>';
+        const qsizetype close = tag.contains(u'<') ? -1 : rest.indexOf(closing, end + 1);
+        const QString language = tag.mid(prefix.size() - 1);
+        if (close >= 0) {
+            const QString name = rest.mid(end + 1, close - end - 1).trimmed();
+            if (!name.isEmpty() && !language.isEmpty() && !LocalNames.contains(language))
+                LocalNames.insert(language, name);
+        }
+        at = rest.indexOf(prefix, end + 1);
+    }
+}
+
+QString TDevPreset::DisplayName(const QString &_language) const
+{
+    return LocalNames.value(_language, Name);
 }
 
 TDevicePresets::TDevicePresets(const QString &_xmlFileName)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QMap>
 #include <QString>
 
 #include <vector>
@@ -17,6 +18,14 @@ public:
     QString Params;
     // Without the dot.
     QString Extension;
+    // The device's name in another interface language, from an element
+    // "name_<language>" such as <name_Russian>; none for a name that is the
+    // same in every language.
+    QMap<QString, QString> LocalNames;
+
+    // The name to show in the interface language _language (a language
+    // file's name): its own one if the preset has it, otherwise Name.
+    QString DisplayName(const QString &_language) const;
 
     TDevPreset() = default;
     // Reads the children of one device element (the text between <device>

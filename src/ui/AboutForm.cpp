@@ -5,7 +5,12 @@
 #include "support/BuildInfo.h"
 #include "support/PathUtils.h"
 
+#include <cmath>
+
 #include <QEvent>
+#include <QFontMetricsF>
+#include <QTextDocument>
+
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPixmap>
@@ -34,6 +39,21 @@ QLabel *MakeLabel(QWidget *_parent, const char *_name, const QRect &_rect)
 void FitWidth(QLabel *_label)
 {
     _label->resize(_label->fontMetrics().horizontalAdvance(_label->text()) + 1, _label->height());
+}
+
+// Space that keeps the two links on one line apart.
+constexpr int MinLinkGap = 12;
+
+// The tallest height up to _most at which the memo shows whole lines only,
+// so no line is ever seen cut at the bottom.
+int WholeLinesHeight(const QPlainTextEdit *_memo, int _most)
+{
+    // Lines are laid out below the document's top margin, each the font's
+    // line spacing rounded up to whole pixels; the blank bottom margin may go.
+    const int top = 2 * _memo->frameWidth() + qRound(_memo->document()->documentMargin());
+    const int line = std::max(1, int(std::ceil(QFontMetricsF(_memo->font()).lineSpacing())));
+    const int lines = std::max(1, (_most - top) / line);
+    return std::min(_most, top + lines * line);
 }
 
 void MakeLink(QLabel *_label)
@@ -100,15 +120,19 @@ TAboutForm::TAboutForm(QWidget *_owner, const QString &_HOMEPAGE_LINK, const QSt
 
 QStringList TAboutForm::CreditLines()
 {
+    // One paragraph per line; the memo wraps them at its own width, whatever
+    // the font. A no-break space keeps a paragraph's last word from standing
+    // on a line of its own.
     return {
-        QStringLiteral("Frobnik converts video and audio files for computers, phones,"),
-        QStringLiteral("tablets, game consoles and the web."),
+        QStringLiteral("Frobnik converts video and audio files for computers, phones, tablets, "
+                       "game consoles and the\u00A0web."),
         QString(),
-        QStringLiteral("Programming and design: the Frobnik team."),
-        QStringLiteral("Russian translation: the Frobnik team."),
-        QStringLiteral("Thanks to everyone who sent us reports and ideas."),
+        QStringLiteral("Programming and design: the Frobnik\u00A0team."),
+        QStringLiteral("Russian translation: the Frobnik\u00A0team."),
+        QStringLiteral("Thanks to everyone who sent us reports and\u00A0ideas."),
         QString(),
-        QStringLiteral("This software uses libraries from the FFmpeg project under the LGPLv2.1"),
+        QStringLiteral(
+            "This software uses libraries from the FFmpeg project under the\u00A0LGPLv2.1"),
     };
 }
 
@@ -125,6 +149,10 @@ void TAboutForm::FormCreate(const QString &_HOMEPAGE_LINK, const QString &_Progr
     EmailLabel->setText(HostLinks::SupportEmailAddress());
     FitWidth(EmailLabel);
     EmailLabel->move(emailRight + 1 - EmailLabel->width(), EmailLabel->y());
+    // Two links that would meet read as one; the mail link then takes a line
+    // of its own below, still ending at the same right edge.
+    if (HomePageLabel->geometry().right() + MinLinkGap >= EmailLabel->x())
+        EmailLabel->move(EmailLabel->x(), HomePageLabel->y() + HomePageLabel->height() + 2);
 
     TitleLabel->setText(QString(Settings::ProgramName));
     FitWidth(TitleLabel);
@@ -133,8 +161,11 @@ void TAboutForm::FormCreate(const QString &_HOMEPAGE_LINK, const QString &_Progr
     CopyrightLabel->setText(QStringLiteral("Copyright \u00A9 the Frobnik team"));
     FitWidth(CopyrightLabel);
 
-    const int memoTop = HomePageLabel->y() + HomePageLabel->height() + 8;
-    AuthorsMemo->setGeometry(8, memoTop, 345, CopyrightLabel->y() - memoTop - 8);
+    const int linksBottom =
+        std::max(HomePageLabel->geometry().bottom(), EmailLabel->geometry().bottom());
+    const int memoTop = linksBottom + 1 + 8;
+    AuthorsMemo->setGeometry(8, memoTop, 345,
+                             WholeLinesHeight(AuthorsMemo, CopyrightLabel->y() - memoTop - 8));
     AuthorsMemo->clear();
     for (const QString &line : CreditLines())
         AuthorsMemo->appendPlainText(line);

@@ -119,46 +119,67 @@ QStringList DialogFilterToNameFilters(const QString &_filter)
     return result;
 }
 
+void TDialogs::SetUpFileDialog(QFileDialog &_dialog, const TFileDialogRequest &_request)
+{
+    _dialog.setWindowTitle(_request.fdTitle);
+    if (!_request.fdFolder.isEmpty())
+        _dialog.setDirectory(_request.fdFolder);
+    _dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    _dialog.setFileMode(_request.fdMustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    _dialog.setOption(QFileDialog::HideNameFilterDetails, true);
+    const QStringList filters = DialogFilterToNameFilters(_request.fdFilter);
+    if (!filters.isEmpty()) {
+        _dialog.setNameFilters(filters);
+        const int index = _request.fdFilterIndex - 1;
+        if (index >= 0 && index < filters.size())
+            _dialog.selectNameFilter(filters.at(index));
+    }
+    if (!_request.fdDefaultExt.isEmpty())
+        _dialog.setDefaultSuffix(_request.fdDefaultExt);
+    if (!_request.fdFileName.isEmpty())
+        _dialog.selectFile(_request.fdFileName);
+}
+
+void TDialogs::SetUpFolderDialog(QFileDialog &_dialog, const TFileDialogRequest &_request)
+{
+    _dialog.setWindowTitle(_request.fdTitle);
+    if (!_request.fdFolder.isEmpty())
+        _dialog.setDirectory(_request.fdFolder);
+    _dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    // Folders are picked; the media files they hold are shown, greyed, so
+    // the user sees which folder has any. Without a filter Qt would offer
+    // its own "Directories" type.
+    _dialog.setFileMode(QFileDialog::Directory);
+    _dialog.setOption(QFileDialog::HideNameFilterDetails, true);
+    const QStringList filters = DialogFilterToNameFilters(_request.fdFilter);
+    if (!filters.isEmpty())
+        _dialog.setNameFilters(filters);
+}
+
 QString TDialogs::OpenFile(QWidget *_parent, const TFileDialogRequest &_request)
 {
     QString queued;
     if (TakeQueuedFileName(_request, queued))
         return queued;
 
-    QFileDialog dialog(_parent, _request.fdTitle, _request.fdFolder);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(_request.fdMustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
-    dialog.setOption(QFileDialog::HideNameFilterDetails, true);
-    const QStringList filters = DialogFilterToNameFilters(_request.fdFilter);
-    if (!filters.isEmpty()) {
-        dialog.setNameFilters(filters);
-        const int index = _request.fdFilterIndex - 1;
-        if (index >= 0 && index < filters.size())
-            dialog.selectNameFilter(filters.at(index));
-    }
-    if (!_request.fdDefaultExt.isEmpty())
-        dialog.setDefaultSuffix(_request.fdDefaultExt);
-    if (!_request.fdFileName.isEmpty())
-        dialog.selectFile(_request.fdFileName);
+    QFileDialog dialog(_parent);
+    SetUpFileDialog(dialog, _request);
     if (dialog.exec() != QDialog::Accepted)
         return QString();
     const QStringList chosen = dialog.selectedFiles();
     return chosen.isEmpty() ? QString() : chosen.constFirst();
 }
 
-QString TDialogs::PickFolder(QWidget *_parent, const QString &_title, const QString &_folder)
+QString TDialogs::PickFolder(QWidget *_parent, const TFileDialogRequest &_request)
 {
-    TFileDialogRequest request;
-    request.fdTitle = _title;
-    request.fdFolder = _folder;
+    TFileDialogRequest request = _request;
     request.fdPickFolder = true;
     QString queued;
     if (TakeQueuedFileName(request, queued))
         return queued;
 
-    QFileDialog dialog(_parent, _title, _folder);
-    dialog.setFileMode(QFileDialog::Directory);
-    dialog.setOption(QFileDialog::ShowDirsOnly, true);
+    QFileDialog dialog(_parent);
+    SetUpFolderDialog(dialog, request);
     if (dialog.exec() != QDialog::Accepted)
         return QString();
     const QStringList chosen = dialog.selectedFiles();

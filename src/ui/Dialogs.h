@@ -4,6 +4,7 @@
 #include <QString>
 #include <QStringList>
 
+class QFileDialog;
 class QWidget;
 
 // Thin wrappers of the modal file dialogs and message boxes. Every modal
@@ -43,9 +44,13 @@ class TDialogs
 public:
     // The chosen path, or empty when the user cancelled.
     static QString OpenFile(QWidget *_parent, const TFileDialogRequest &_request);
-    // The chosen existing folder, or empty when the user cancelled.
-    static QString PickFolder(QWidget *_parent, const QString &_title,
-                              const QString &_folder = QString());
+    // The chosen existing folder, or empty when the user cancelled. The
+    // request's filter names the files the folders are meant to hold.
+    static QString PickFolder(QWidget *_parent, const TFileDialogRequest &_request);
+
+    // How the two kinds of dialog are set up from a request, without showing them.
+    static void SetUpFileDialog(QFileDialog &_dialog, const TFileDialogRequest &_request);
+    static void SetUpFolderDialog(QFileDialog &_dialog, const TFileDialogRequest &_request);
 
     static void Information(QWidget *_parent, const QString &_title, const QString &_text);
     static void Warning(QWidget *_parent, const QString &_title, const QString &_text);

@@ -11,6 +11,7 @@
 #include "ui/widgets/DeviceButton.h"
 #include "ui/widgets/DropFileEdit.h"
 #include "ui/widgets/PageScroller.h"
+#include "ui/widgets/TrackBar.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -18,6 +19,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGraphicsDropShadowEffect>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -25,7 +27,6 @@
 #include <QPainterPath>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QShortcut>
 #include <QSlider>
 #include <QStyle>
 #include <QTabWidget>
@@ -57,7 +58,19 @@ QLabel *MakeLabel(QWidget *_parent, const char *_name, const QString &_text, con
 {
     auto *label = Named(new QLabel(_text, _parent), _name);
     label->setGeometry(_rect);
+    // On the button-face client area a label would paint in the button text
+    // colour and ignore the colour given to it.
+    label->setForegroundRole(QPalette::WindowText);
     return label;
+}
+
+// A label's text colour while it is enabled; disabled it greys as any label.
+void SetTextColor(QLabel *_label, const QColor &_color)
+{
+    QPalette palette = _label->palette();
+    for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive})
+        palette.setColor(group, QPalette::WindowText, _color);
+    _label->setPalette(palette);
 }
 
 // A greyed copy of a glyph, for pictures that come without one.
@@ -168,8 +181,9 @@ TMainForm::TMainForm(QWidget *_parent) : QMainWindow(_parent)
 
     // A hidden hook for taking pictures of the window in a chosen state.
     const QString demo = qEnvironmentVariable("FROBNIK_UI_DEMO");
-    if (!demo.isEmpty())
-        QTimer::singleShot(300, this, [this, demo]() { ApplyDemoState(*this, demo); });
+    const QString picture = qEnvironmentVariable("FROBNIK_UI_PICTURE");
+    if (!demo.isEmpty() || !picture.isEmpty())
+        StartDemo(*this, demo, picture, qEnvironmentVariableIntValue("FROBNIK_UI_SETTLE_MS"));
 }
 
 TMainForm::~TMainForm() = default;
@@ -202,15 +216,16 @@ QAction *TMainForm::AddMenuItem(QMenu *_menu, QAction *_action, const QString &_
     // does: caption, enabled state, check mark and the shown shortcut.
     auto *item = new QAction(_action->text(), _menu);
     item->setObjectName(_name);
+    // The item only shows the action's shortcut, in the menu's shortcut
+    // column; a shortcut of its own would claim the key a second time, and
+    // Qt answers a key claimed twice with neither.
     const auto follow = [item, _action]() {
-        item->setText(_action->text());
+        const QString key = _action->shortcut().toString(QKeySequence::NativeText);
+        item->setText(key.isEmpty() ? _action->text() : _action->text() + u'\t' + key);
         item->setEnabled(_action->isEnabled());
         item->setCheckable(_action->isCheckable());
         item->setChecked(_action->isChecked());
-        item->setShortcut(_action->shortcut());
     };
-    // The item only shows the shortcut; the action itself answers it.
-    item->setShortcutContext(Qt::WidgetShortcut);
     follow();
     connect(_action, &QAction::changed, item, follow);
     connect(item, &QAction::triggered, _action, [_action]() { _action->trigger(); });
@@ -392,7 +407,7 @@ void TMainForm::CreateFormatPage()
 
     LowQLabel = MakeLabel(page, "LowQLabel", QStringLiteral("низкое"), {174, 52, 41, 13});
     LowQLabel->setAlignment(Qt::AlignRight | Qt::AlignTop);
-    QualityTrackBar = Named(new QSlider(Qt::Horizontal, page), "QualityTrackBar");
+    QualityTrackBar = Named(new TTrackBar(page), "QualityTrackBar");
     QualityTrackBar->setGeometry(219, 48, 166, 27);
     QualityTrackBar->setRange(0, MaxQualityPosition);
     QualityTrackBar->setTickPosition(QSlider::TicksBelow);
@@ -406,10 +421,10 @@ void TMainForm::CreateFormatPage()
         MakeLabel(page, "AdditionLabel", QStringLiteral("Дополнительно"), {351, 84, 90, 13});
     AdditionLabel->setAlignment(Qt::AlignRight | Qt::AlignTop);
     AdditionLabel->setCursor(Qt::PointingHandCursor);
+    // A link reached with Tab opens its menu with Space, Enter or Down.
+    AdditionLabel->setFocusPolicy(Qt::TabFocus);
     AdditionLabel->setContextMenuPolicy(Qt::CustomContextMenu);
-    QPalette palette = AdditionLabel->palette();
-    palette.setColor(QPalette::WindowText, QColor(0x00, 0x00, 0x80));
-    AdditionLabel->setPalette(palette);
+    SetTextColor(AdditionLabel, QColor(0x00, 0x00, 0x80));
     AdditionLabel->installEventFilter(this);
 }
 
@@ -430,7 +445,9 @@ void TMainForm::CreateDialogs()
     SourceOpenDialog.fdFilter = SourceMediaFilter();
     SourceOpenDialog.fdMustExist = true;
 
-    // The folder picker shows the media files of the first filter entry.
+    // The folder picker shows the media files of the first filter entry;
+    // no language text names it, so it carries the window's title.
+    SourceFileOpenDialog.fdTitle = AppTitle;
     SourceFileOpenDialog.fdFilter = SourceMediaFilter().section(u'|', 0, 1);
     SourceFileOpenDialog.fdPickFolder = true;
 
@@ -509,22 +526,6 @@ void TMainForm::ConnectEvents()
     connect(ConvertBitBtn, &QPushButton::clicked, this, &TMainForm::ConvertBitBtnClick);
     connect(StopConvBitBtn, &QPushButton::clicked, this, &TMainForm::StopConvBitBtnClick);
 
-    // Enter presses the default button wherever the focus is, except on
-    // another button, which Enter presses instead.
-    for (const QKeySequence &key : {QKeySequence(Qt::Key_Return), QKeySequence(Qt::Key_Enter)}) {
-        auto *shortcut = new QShortcut(key, this);
-        shortcut->setContext(Qt::WindowShortcut);
-        connect(shortcut, &QShortcut::activated, this, [this]() {
-            if (auto *button = qobject_cast<QAbstractButton *>(focusWidget())) {
-                if (button->isEnabled())
-                    button->animateClick();
-                return;
-            }
-            if (ConvertBitBtn->isEnabled() && ConvertBitBtn->isVisible())
-                ConvertBitBtn->click();
-        });
-    }
-
     connect(OutFormatComboBox, &QComboBox::activated, this, &TMainForm::OutFormatComboBoxChange);
     connect(QualityComboBox, &QComboBox::activated, this, &TMainForm::QualityComboBoxChange);
     connect(QualityTrackBar, &QSlider::valueChanged, this, &TMainForm::QualityTrackBarChange);
@@ -568,9 +569,21 @@ void TMainForm::SelectPage(int _index)
 }
 
 // Labels take the width of their text, as auto-sized labels do; a
-// right-aligned label keeps its right edge.
+// right-aligned label keeps its right edge. Where a language's caption is
+// longer than the design allows, the control it names makes room: the
+// design geometry holds wherever the texts fit it.
 void TMainForm::FitLabels()
 {
+    // From the design places every time, so a shorter language gets them back.
+    if (FDesignGeometry.isEmpty())
+        for (QWidget *w : std::initializer_list<QWidget *>{
+                 SourceFileNameLabel, ConvertToLabel, OutFormatLabel, OutSizeLabel, QualityLabel,
+                 LowQLabel, HiQLabel, AdditionLabel, OutFileLabel, OutFormatComboBox,
+                 QualityComboBox, OpenOutSpeedButton, OutVideoFileBEdit})
+            FDesignGeometry.insert(w, w->geometry());
+    for (auto it = FDesignGeometry.cbegin(); it != FDesignGeometry.cend(); ++it)
+        it.key()->setGeometry(it.value());
+
     for (QLabel *label : {SourceFileNameLabel, ConvertToLabel, OutFormatLabel, OutSizeLabel,
                           QualityLabel, LowQLabel, HiQLabel, AdditionLabel, OutFileLabel}) {
         const int width = std::max(1, label->fontMetrics().horizontalAdvance(label->text()) + 1);
@@ -581,6 +594,27 @@ void TMainForm::FitLabels()
             rect.setWidth(width);
         label->setGeometry(rect);
     }
+
+    // Room a label needs before the control it names.
+    constexpr int Gap = 6;
+    const auto overflow = [](QWidget *_label, QWidget *_control) {
+        return _label->geometry().right() + 1 + Gap - _control->x();
+    };
+    // The format box and the output box keep their right edges and give
+    // up width; the quality box moves as a whole, towards its track bar.
+    if (const int more = overflow(OutFormatLabel, OutFormatComboBox); more > 0)
+        OutFormatComboBox->setGeometry(OutFormatComboBox->geometry().adjusted(more, 0, 0, 0));
+    if (const int more = overflow(QualityLabel, QualityComboBox); more > 0)
+        QualityComboBox->move(QualityComboBox->x() + more, QualityComboBox->y());
+    if (const int more = overflow(OutFileLabel, OpenOutSpeedButton); more > 0) {
+        OpenOutSpeedButton->move(OpenOutSpeedButton->x() + more, OpenOutSpeedButton->y());
+        OutVideoFileBEdit->setGeometry(OutVideoFileBEdit->geometry().adjusted(more, 0, 0, 0));
+    }
+    // The size label has room on its left, up to the format box.
+    if (const int more = overflow(OutSizeLabel, OutSizeComboBox); more > 0)
+        OutSizeLabel->move(
+            std::max(OutFormatComboBox->geometry().right() + 1 + Gap, OutSizeLabel->x() - more),
+            OutSizeLabel->y());
 }
 
 void TMainForm::SetTabOrder()
@@ -588,9 +622,11 @@ void TMainForm::SetTabOrder()
     // Window: OpenBitBtn, DropDownBitBtn, ConvertBitBtn, StopConvBitBtn,
     // SourceFilenameEdit, VideoPageControl, OutVideoFileBEdit; inside the
     // format page: format, size, track bar, quality box.
+    // The options link and, on the device page, the device strip follow.
     QWidget *order[] = {OpenBitBtn,         DropDownBitBtn,   ConvertBitBtn,     StopConvBitBtn,
                         SourceFilenameEdit, VideoPageControl, OutFormatComboBox, OutSizeComboBox,
-                        QualityTrackBar,    QualityComboBox,  OutVideoFileBEdit};
+                        QualityTrackBar,    QualityComboBox,  AdditionLabel,     DevicePageScroller,
+                        OutVideoFileBEdit};
     for (size_t i = 0; i + 1 < std::size(order); ++i)
         setTabOrder(order[i], order[i + 1]);
 }
@@ -603,8 +639,27 @@ bool TMainForm::eventFilter(QObject *_watched, QEvent *_event)
             AdditionLabelMouseEnter();
             break;
         case QEvent::Leave:
-            AdditionLabelMouseLeave();
+            if (!AdditionLabel->hasFocus())
+                AdditionLabelMouseLeave();
             break;
+        case QEvent::FocusIn:
+            AdditionLabelMouseEnter();
+            break;
+        case QEvent::FocusOut:
+            if (!AdditionLabel->underMouse())
+                AdditionLabelMouseLeave();
+            break;
+        case QEvent::KeyPress: {
+            const int key = static_cast<QKeyEvent *>(_event)->key();
+            if (key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter ||
+                key == Qt::Key_Down) {
+                if (AdditionLabel->isEnabled())
+                    AdditionPopupMenu->popup(
+                        AdditionLabel->mapToGlobal(AdditionLabel->rect().bottomLeft()));
+                return true;
+            }
+            break;
+        }
         case QEvent::MouseButtonRelease:
             if (static_cast<QMouseEvent *>(_event)->button() == Qt::LeftButton &&
                 AdditionLabel->isEnabled() &&
@@ -617,6 +672,26 @@ bool TMainForm::eventFilter(QObject *_watched, QEvent *_event)
         }
     }
     return QMainWindow::eventFilter(_watched, _event);
+}
+
+// Enter presses the default button wherever the focus is, except on another
+// button, which Enter presses instead. A key press comes here only when the
+// focused control leaves it alone, so an open drop-down list or menu, which
+// takes Enter to choose an item, never starts a conversion.
+void TMainForm::keyPressEvent(QKeyEvent *_event)
+{
+    if ((_event->key() == Qt::Key_Return || _event->key() == Qt::Key_Enter) &&
+        !(_event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))) {
+        _event->accept();
+        if (auto *button = qobject_cast<QAbstractButton *>(focusWidget())) {
+            if (button->isEnabled())
+                button->animateClick();
+        } else if (ConvertBitBtn->isEnabled() && ConvertBitBtn->isVisible()) {
+            ConvertBitBtn->click();
+        }
+        return;
+    }
+    QMainWindow::keyPressEvent(_event);
 }
 
 void TMainForm::closeEvent(QCloseEvent *_event)

@@ -4,12 +4,16 @@
 #include "conversion/ConversionRun.h"
 #include "conversion/ConversionSettings.h"
 #include "conversion/SourceInfo.h"
+#include "integration/DesktopNotification.h"
+#include "integration/RunNotice.h"
 #include "integration/TaskbarProgress.h"
 #include "localization/Language.h"
+#include "localization/QtTranslations.h"
 #include "presets/DevicePresets.h"
 #include "ui/Dialogs.h"
 #include "update/UpdateFlow.h"
 
+#include <QHash>
 #include <QIcon>
 #include <QLockFile>
 #include <QMainWindow>
@@ -173,6 +177,8 @@ public:
     // --- long-lived objects and fields ---
     std::unique_ptr<TQBXRegistry> MyReg;
     TLanguage Language;
+    // Qt's own dialogs and buttons in the interface language.
+    TQtTranslations QtTranslations;
     std::unique_ptr<TDevicePresets> DevicePresets;
     TVSourceInfo VideoSourceInfo;
     TConversionSettings ConversionSettings;
@@ -203,6 +209,12 @@ public:
     std::unique_ptr<TUpdateFlow> UpdateFlow;
     // Progress on the taskbar button; null when it cannot be shown.
     std::unique_ptr<TTaskbarProgress> TaskbarList3;
+    // The desktop notice at the end of a long run; null before start-up.
+    std::unique_ptr<TDesktopNotifier> Notifier;
+    // Tests never see a notice unless they ask for one (and they may ask
+    // for it after a shorter run).
+    bool RunNoticesInTests = false;
+    qint64 RunNoticeMinMs = RunNoticeAfterMs;
     // Held from start-up to close, as other programs of the family expect.
     std::unique_ptr<QLockFile> AppMutex;
 
@@ -254,9 +266,14 @@ public:
     void OpenFileBitBtnClick();
     void OpenFolderBitBtnClick();
     void EnableSourceControls(bool Enable);
+    // The Open dialogs start in the folder of the last source the user opened.
+    void RememberSourceFolder(const QString &_source);
+    QString SourceStartFolder() const;
 
     // --- device page ---
     void BuildDeviceButtons();
+    // The buttons' tooltips in the interface language.
+    void ShowDeviceNames();
     void DeviceButtonClick(TDeviceButton *Sender);
     void VideoPageControlChange();
     // Shows a page from the code; unlike the user's switch it runs no handler.
@@ -296,12 +313,18 @@ public:
     QString MessageText(int _messageId) const;
     // The open-file and open-folder buttons follow the output box's file.
     void UpdateOutputButtons(bool Enable);
+    // The progress bar's tooltip: time left and speed while the encoder runs.
+    void ShowTimeLeft(const TRunProgress &_progress);
+    // Tells the desktop how a run ended when the user has turned away from it.
+    void NotifyRunEnded(TRunOutcome _outcome, const QString &_outFileName, qint64 _elapsedMs,
+                        bool _closesWhenDone);
     // Where the update check attaches to a run.
     void StartQuietUpdateCheck();
     void OfferUpdate();
 
 protected:
     void closeEvent(QCloseEvent *_event) override;
+    void keyPressEvent(QKeyEvent *_event) override;
     bool eventFilter(QObject *_watched, QEvent *_event) override;
 
 private:
@@ -325,6 +348,9 @@ private:
 
     void FitLabels();
 
+    // Where FitLabels starts from: the design places of the labels and of
+    // the controls they may move.
+    QHash<QWidget *, QRect> FDesignGeometry;
     bool FClosing = false;
     // SelectSource probes once, after the output name is in place.
     bool FProbeDeferred = false;

@@ -6,6 +6,8 @@
 
 #include "conversion/ConversionRun.h"
 #include "integration/DownloadManager.h"
+#include "integration/RunNotice.h"
+#include "localization/RunTexts.h"
 #include "localization/TextIds.h"
 #include "support/PathUtils.h"
 #include "support/Sound.h"
@@ -15,6 +17,7 @@
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
@@ -62,6 +65,7 @@ public:
     void RunProgress(const TRunProgress &_progress) override
     {
         FForm->ShowProgress(_progress.Percent, _progress.Join);
+        FForm->ShowTimeLeft(_progress);
     }
     void RunKeepSoundDropped() override { FForm->CopySoundsPM->setChecked(false); }
 
@@ -99,13 +103,20 @@ void TMainForm::ConvertBitBtnClick()
     request.AutoMode = isAutoMode;
     request.ShownPercent = ProgressBar->value();
     TWindowRunObserver observer(this);
+    QElapsedTimer runTime;
+    runTime.start();
+    const bool closesWhenDone = CloseOnCompleteFlag;
     const TRunOutcome outcome = ConversionRun->Run(request, VideoSourceInfo, observer);
     LastRunOutcome = outcome;
     if (outcome == TRunOutcome::Refused)
         return;
 
     const QString outFileName = ConversionRun->OutFileName();
+    ProgressBar->setToolTip(QString());
     InfoLabel->setText(MessageText(OutcomeMessageId(outcome)));
+    // The bar keeps what it shows; the dock shows progress only while a run goes on.
+    if (TaskbarList3)
+        TaskbarList3->SetProgress(TTaskbarProgress::tbsNoProgress, 0);
     PlaySoundFile(JoinPath(SoundDir, OutcomeSoundName(outcome)), SoundEnabled);
     // The run may have deleted the output after the controls came back.
     UpdateOutputButtons(true);
@@ -120,6 +131,8 @@ void TMainForm::ConvertBitBtnClick()
         }
     }
 
+    // Before the update offer, whose box waits for the user.
+    NotifyRunEnded(outcome, outFileName, runTime.elapsed(), closesWhenDone);
     OfferUpdate();
     // Only now: a close timer running while the offer waits for the user
     // would close the window under the offer.
@@ -138,6 +151,28 @@ void TMainForm::ShowProgress(int Percent, bool IsJoin)
         TaskbarList3->SetProgress(TTaskbarProgress::tbsNormal, value);
     else
         TaskbarList3->SetProgress(TTaskbarProgress::tbsNoProgress, 0);
+}
+
+void TMainForm::ShowTimeLeft(const TRunProgress &_progress)
+{
+    ProgressBar->setToolTip(_progress.Join || _progress.OutTimeMs < 0
+                                ? QString()
+                                : TimeLeftText(_progress.OutTimeMs, _progress.TotalMs,
+                                               _progress.Speed, Language,
+                                               LanguageLocale(CurrentLanguage)));
+}
+
+void TMainForm::NotifyRunEnded(TRunOutcome _outcome, const QString &_outFileName, qint64 _elapsedMs,
+                               bool _closesWhenDone)
+{
+    // Without a display there is no desktop to tell; tests ask for it.
+    if (!Notifier || TDialogs::headless() || (TDialogs::testMode() && !RunNoticesInTests))
+        return;
+    if (!RunNoticeWanted(_elapsedMs, isActiveWindow(), _closesWhenDone, RunNoticeMinMs))
+        return;
+    Notifier->Show(BuildRunNotice(MessageText(OutcomeMessageId(_outcome)),
+                                  _outcome == TRunOutcome::Converted, _outFileName, _elapsedMs,
+                                  Language));
 }
 
 void TMainForm::StopConvBitBtnClick()

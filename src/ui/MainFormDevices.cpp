@@ -39,9 +39,9 @@ void TMainForm::BuildDeviceButtons()
         auto *button = new TDeviceButton(DeviceButtonsPanel);
         button->setObjectName(QStringLiteral("DeviceButton%1").arg(i));
         button->setGeometry(i * DeviceButtonPitch, 1, DeviceButtonSize, DeviceButtonSize);
-        button->setToolTip(preset->Name);
-        button->SetFallbackText(preset->Name);
         button->SetTag(preset->ID);
+        // Two presets may share an id; the name comes from the button's own.
+        button->setProperty("presetIndex", i);
         // The picture's key is the name without blanks, lowered: the preset's idName.
         const QString own =
             JoinPath(images, QStringLiteral("device_") + preset->idName + QStringLiteral(".bmp"));
@@ -52,6 +52,19 @@ void TMainForm::BuildDeviceButtons()
         button->setEnabled(DeviceButtonsPanel->isEnabled());
         button->show();
         DeviceButtons.append(button);
+    }
+    ShowDeviceNames();
+}
+
+void TMainForm::ShowDeviceNames()
+{
+    for (TDeviceButton *button : DeviceButtons) {
+        const TDevPreset *preset =
+            DevicePresets ? DevicePresets->Device(button->property("presetIndex").toInt())
+                          : nullptr;
+        const QString name = preset ? preset->DisplayName(CurrentLanguage) : QString();
+        button->setToolTip(name);
+        button->SetFallbackText(name);
     }
 }
 

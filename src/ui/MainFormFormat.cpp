@@ -204,9 +204,15 @@ void TMainForm::CopySoundsPMClick()
 
 void TMainForm::UpdateWindowCaption()
 {
+    // The caption shows the device as the device page names it.
+    std::optional<TDevPreset> shown;
+    if (const TDevPreset *device = DevicePresets ? SelectedDevice() : nullptr) {
+        shown = *device;
+        shown->Name = device->DisplayName(CurrentLanguage);
+    }
     const std::optional<QString> caption =
         ConversionCaption(AppTitle, SourceFilenameEdit->text(), VideoPageControl->currentIndex(),
-                          FormatExtension(), DevicePresets ? SelectedDevice() : nullptr);
+                          FormatExtension(), shown ? &*shown : nullptr);
     if (caption)
         setWindowTitle(*caption);
 }

@@ -27,6 +27,7 @@ void TMainForm::ApplyLanguage()
     HELP_FILENAME = links.llHelpFileName;
     HOMEPAGE_LINK = links.llHomePageLink;
     UPDATE_URL = links.llUpdateUrl;
+    QtTranslations.Switch(CurrentLanguage, ProgramDir);
 
     for (const TTextId &id : TextIds::MainMenuTexts) {
         const QString text = Text(id);
@@ -195,6 +196,7 @@ void TMainForm::ApplyLanguage()
         LNGA.append(Text(id));
 
     FitLabels();
+    ShowDeviceNames();
 }
 
 QStringList TMainForm::ListLanguages() const
@@ -207,6 +209,8 @@ void TMainForm::BuildLanguageMenu()
     LanguageMenuItem->clear();
     LanguageMenuItem->setTitle(QStringLiteral("Language"));
     const QStringList names = ListLanguages();
+    // An item without sub-items opens nothing; greyed, it does not pretend to.
+    LanguageMenuItem->menuAction()->setEnabled(names.size() >= 2);
     if (names.size() < 2)
         return;
     for (const QString &name : names) {

@@ -2,6 +2,7 @@
 
 #include "ui/MainForm.h"
 
+#include "app/settings/SettingNames.h"
 #include "conversion/FolderSource.h"
 #include "conversion/OutputRules.h"
 #include "conversion/SourceProbe.h"
@@ -15,6 +16,47 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QTabWidget>
+
+namespace {
+
+// The folder that holds a source: a file's folder, or for a folder source
+// the folder it lies in (for a DVD, the one that holds the film's folder),
+// so the next dialog shows it among its neighbours.
+QString FolderHolding(const QString &_source)
+{
+    QString path = _source;
+    if (path.endsWith(PathDelim)) {
+        path = ExcludeTrailingPathDelimiter(path);
+        if (ExtractFileName(path) == QLatin1String("VIDEO_TS"))
+            path = ExtractFileDir(path);
+    }
+    return ExtractFileDir(path);
+}
+
+// The folder itself, or the nearest one above it that still exists.
+QString ExistingFolder(QString _folder)
+{
+    while (!_folder.isEmpty() && !DirectoryExists(_folder)) {
+        const QString up = ExtractFileDir(ExcludeTrailingPathDelimiter(_folder));
+        if (up == _folder)
+            return QString();
+        _folder = up;
+    }
+    return _folder;
+}
+
+} // namespace
+
+void TMainForm::RememberSourceFolder(const QString &_source)
+{
+    if (MyReg)
+        MyReg->WriteStringPar(Settings::LastSourceFolder, FolderHolding(_source));
+}
+
+QString TMainForm::SourceStartFolder() const
+{
+    return MyReg ? ExistingFolder(MyReg->ReadStringPar(Settings::LastSourceFolder)) : QString();
+}
 
 bool TMainForm::IsPromptText(const QString &_text) const
 {
@@ -49,18 +91,23 @@ void TMainForm::DropDownBitBtnClick()
 void TMainForm::OpenFileMenuItemClick()
 {
     SetOpenAsFolder(false);
+    SourceOpenDialog.fdFolder = SourceStartFolder();
     const QString fileName = TDialogs::OpenFile(this, SourceOpenDialog);
-    if (!fileName.isEmpty())
+    if (!fileName.isEmpty()) {
+        RememberSourceFolder(fileName);
         SelectSource(fileName);
+    }
 }
 
 void TMainForm::OpenFolderMenuItemClick()
 {
     SetOpenAsFolder(true);
-    QString folder =
-        TDialogs::PickFolder(this, SourceFileOpenDialog.fdTitle, SourceFileOpenDialog.fdFolder);
-    if (!folder.isEmpty() && FindMediaFolder(folder))
+    SourceFileOpenDialog.fdFolder = SourceStartFolder();
+    QString folder = TDialogs::PickFolder(this, SourceFileOpenDialog);
+    if (!folder.isEmpty() && FindMediaFolder(folder)) {
+        RememberSourceFolder(folder);
         SelectSource(NormalizeDirPath(folder));
+    }
 }
 
 void TMainForm::OpenSourceFileActionExecute()
@@ -103,6 +150,7 @@ void TMainForm::SourceFilenameEditDropFile(QObject *, const QString &FileName, c
     } else if (!FindMediaFolder(path)) {
         return;
     }
+    RememberSourceFolder(path);
     SelectSource(path);
 }
 

@@ -7,6 +7,7 @@
 #include "conversion/CommandLine.h"
 #include "conversion/EncoderProgram.h"
 #include "conversion/SourceProbe.h"
+#include "integration/HostLinks.h"
 #include "integration/ShellOpen.h"
 #include "localization/LanguageDefaults.h"
 #include "localization/TextIds.h"
@@ -145,8 +146,17 @@ void TMainForm::FormCreate()
     // Whether the quiet update check is due.
     UpdateFlow->DecideQuietCheck();
 
-    // The taskbar progress.
+    // The taskbar progress, and the notice at the end of a long run, whose
+    // actions do what the two output buttons do, for that run's file.
     TaskbarList3 = std::make_unique<TTaskbarProgress>();
+    Notifier = std::make_unique<TDesktopNotifier>();
+    connect(Notifier.get(), &TDesktopNotifier::ActionInvoked, this,
+            [](const QString &_action, const QString &_outFileName) {
+                if (_action == RunNoticeOpen)
+                    HostLinks::OpenFileBitBtnClick(_outFileName);
+                else if (_action == RunNoticeShowInFolder)
+                    HostLinks::OpenFolderBitBtnClick(_outFileName);
+            });
 }
 
 TUpdateHost TMainForm::UpdateHost()

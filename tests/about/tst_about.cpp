@@ -1,3 +1,4 @@
+#include "fonts/PinnedFonts.h"
 #include "ui/AboutForm.h"
 
 #include "support/BuildInfo.h"
@@ -5,8 +6,11 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTextLayout>
 #include <QTimer>
 #include <QtTest>
 
@@ -14,9 +18,13 @@ class TestAbout : public QObject
 {
     Q_OBJECT
 private slots:
+    void initTestCase() { VerifyPinnedFonts(); }
     void geometryAndTexts();
     void emailLinkKeepsItsRightEdge_data();
     void emailLinkKeepsItsRightEdge();
+    void textsWholeAndApart_data() { emailLinkKeepsItsRightEdge_data(); }
+    void textsWholeAndApart();
+    void creditsShowWholeLines();
     void creditsEndWithFfmpegNotice();
     void bannerFromProgramFolder();
     void missingBannerLeavesBlank();
@@ -34,7 +42,15 @@ void TestAbout::geometryAndTexts()
     QVERIFY(box.windowFlags() & Qt::WindowStaysOnTopHint);
     QVERIFY(!(box.windowFlags() & Qt::WindowMinimizeButtonHint));
     QVERIFY(!(box.windowFlags() & Qt::WindowMaximizeButtonHint));
-    QCOMPARE(box.AuthorsMemo->geometry(), QRect(8, 119, 345, 117));
+    // The memo ends 8 pixels above the copyright line, or a little higher so
+    // that it shows whole lines.
+    if (box.EmailLabel->y() == 97)
+        QCOMPARE(box.AuthorsMemo->geometry().topLeft(), QPoint(8, 119));
+    QCOMPARE(box.AuthorsMemo->x(), 8);
+    QCOMPARE(box.AuthorsMemo->width(), 345);
+    QVERIFY(box.AuthorsMemo->geometry().bottom() + 1 <= 244 - 8);
+    QVERIFY(box.AuthorsMemo->geometry().bottom() + 1 >
+            244 - 8 - 2 * QFontMetrics(box.AuthorsMemo->font()).lineSpacing());
     QCOMPARE(box.OkBitBtn->geometry(), QRect(120, 264, 120, 30));
     QCOMPARE(box.LogoImage->geometry(), QRect(0, 0, 360, 50));
     QCOMPARE(box.TitleLabel->text(), QStringLiteral("Frobnik"));
@@ -60,9 +76,85 @@ void TestAbout::emailLinkKeepsItsRightEdge()
     TAboutForm box(nullptr, homePage, QString());
     QCOMPARE(box.HomePageLabel->text(), homePage);
     QCOMPARE(box.EmailLabel->geometry().right() + 1, 351);
-    QCOMPARE(box.EmailLabel->y(), 97);
-    // Both links sit on one line and do not overlap.
-    QVERIFY(box.HomePageLabel->geometry().right() < box.EmailLabel->x());
+    QCOMPARE(box.HomePageLabel->pos(), QPoint(10, 97));
+    // On the documented line when both fit there with room between them,
+    // otherwise on a line of its own below.
+    const int gap = box.EmailLabel->x() - box.HomePageLabel->geometry().right() - 1;
+    if (box.EmailLabel->y() == 97)
+        QVERIFY2(gap >= 8, qPrintable(QString::number(gap)));
+    else
+        QVERIFY(box.EmailLabel->y() > box.HomePageLabel->geometry().bottom());
+    // The memo starts 8 pixels below the lower link.
+    QCOMPARE(box.AuthorsMemo->y(), box.EmailLabel->geometry().bottom() + 1 + 8);
+}
+
+// What a reader sees with whatever font the machine has: every label's text
+// whole and inside the box, and no two texts on top of each other.
+void TestAbout::textsWholeAndApart()
+{
+    QFETCH(QString, homePage);
+    TAboutForm box(nullptr, homePage, QString());
+    const QList<QLabel *> labels = {box.TitleLabel, box.VerLabel, box.CopyrightLabel,
+                                    box.HomePageLabel, box.EmailLabel};
+    for (QLabel *label : labels) {
+        const QFontMetrics metrics(label->font());
+        QVERIFY2(metrics.horizontalAdvance(label->text()) <= label->width(),
+                 qPrintable(label->objectName()));
+        // The ink, not the font's line height, which some faces make generous.
+        QVERIFY2(metrics.tightBoundingRect(label->text()).height() <= label->height(),
+                 qPrintable(label->objectName()));
+        QVERIFY2(box.rect().contains(label->geometry()), qPrintable(label->objectName()));
+    }
+    QList<QWidget *> all(labels.begin(), labels.end());
+    all << box.AuthorsMemo << box.OkBitBtn;
+    for (QWidget *a : all)
+        for (QWidget *b : all)
+            if (a != b && a != box.LogoImage && b != box.LogoImage)
+                QVERIFY2(!a->geometry().intersects(b->geometry()),
+                         qPrintable(a->objectName() + QStringLiteral(" meets ") + b->objectName()));
+    const QFontMetrics ok(box.OkBitBtn->font());
+    QVERIFY(ok.horizontalAdvance(box.OkBitBtn->text()) + 16 <= box.OkBitBtn->width());
+}
+
+// The credits wrap at the memo's width: nothing runs past its right edge, no
+// word of a sentence stands alone on a line, and the memo never shows a line
+// cut at its bottom, at the start or scrolled to the end.
+void TestAbout::creditsShowWholeLines()
+{
+    TAboutForm box(nullptr, QStringLiteral("http://www.frobnik.example.org/ru/"), QString());
+    box.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&box));
+    QPlainTextEdit *memo = box.AuthorsMemo;
+    const QRect view = memo->viewport()->rect();
+    for (QTextBlock block = memo->document()->begin(); block.isValid(); block = block.next()) {
+        const QTextLayout *layout = block.layout();
+        QVERIFY(layout);
+        const bool sentence = block.text().trimmed().contains(u' ');
+        for (int i = 0; i < layout->lineCount(); ++i) {
+            const QTextLine line = layout->lineAt(i);
+            QVERIFY2(line.naturalTextWidth() <= view.width(), qPrintable(block.text()));
+            const QString part = block.text().mid(line.textStart(), line.textLength()).trimmed();
+            if (sentence && layout->lineCount() > 1)
+                QVERIFY2(part.contains(u' ') || part.contains(QChar(0xA0)),
+                         qPrintable(QStringLiteral("alone on a line: ") + part));
+        }
+    }
+    for (const bool atEnd : {false, true}) {
+        QScrollBar *bar = memo->verticalScrollBar();
+        bar->setValue(atEnd ? bar->maximum() : 0);
+        QCoreApplication::processEvents();
+        for (QTextBlock block = memo->document()->begin(); block.isValid(); block = block.next()) {
+            const QTextLayout *layout = block.layout();
+            for (int i = 0; i < layout->lineCount(); ++i) {
+                QTextCursor at(block);
+                at.setPosition(block.position() + layout->lineAt(i).textStart());
+                const QRect line = memo->cursorRect(at);
+                if (line.intersects(view))
+                    QVERIFY2(view.contains(line),
+                             qPrintable(QStringLiteral("cut: ") + block.text()));
+            }
+        }
+    }
 }
 
 void TestAbout::creditsEndWithFfmpegNotice()
@@ -74,7 +166,8 @@ void TestAbout::creditsEndWithFfmpegNotice()
         lines.last(),
         QStringLiteral("This software uses libraries from the FFmpeg project under the LGPLv2.1"));
     QCOMPARE(lines[lines.size() - 2], QString());
-    QCOMPARE(lines, TAboutForm::CreditLines());
+    // The memo gives no-break spaces back as plain ones.
+    QCOMPARE(lines, TAboutForm::CreditLines().replaceInStrings(QChar(0xA0), QChar(u' ')));
 }
 
 void TestAbout::bannerFromProgramFolder()

@@ -2,12 +2,15 @@
 #include "integration/DbusPeers.h"
 #include "integration/DownloadManager.h"
 #include "integration/HostLinks.h"
+#include "integration/RunNotice.h"
 #include "integration/ShellOpen.h"
 #include "integration/TaskbarProgress.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
+#include <QElapsedTimer>
 #include <QSettings>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -15,6 +18,15 @@ namespace {
 
 const QString DownloadManagerBus = QStringLiteral("dm-under-test");
 const QString FileManagerBus = QStringLiteral("fm-under-test");
+const QString NotificationBus = QStringLiteral("notifications-under-test");
+
+TLanguage EnglishTexts()
+{
+    TLanguage language;
+    language.LoadLanguage(qEnvironmentVariable("FROBNIK_SOURCE_DIR") +
+                          QStringLiteral("/data/Languages/English.lng"));
+    return language;
+}
 
 QString StoreFile(const QString &_name)
 {
@@ -90,6 +102,13 @@ private slots:
     void shellOpenStartsProgramWithParameters();
     void taskbarProgress_data();
     void taskbarProgress();
+    void runNotice_data();
+    void runNotice();
+    void runNoticeWanted_data();
+    void runNoticeWanted();
+    void notifierTalksToServer_data();
+    void notifierTalksToServer();
+    void notifierSilentWithoutServer();
 
 private:
     bool HaveBus() const { return QDBusConnection::sessionBus().isConnected(); }
@@ -113,7 +132,7 @@ void TestIntegration::init()
 void TestIntegration::cleanup()
 {
     SetShellOpener({});
-    for (const QString &name : {DownloadManagerBus, FileManagerBus})
+    for (const QString &name : {DownloadManagerBus, FileManagerBus, NotificationBus})
         QDBusConnection::disconnectFromBus(name);
 }
 
@@ -407,6 +426,124 @@ void TestIntegration::taskbarProgress()
         QVERIFY(!p.contains(QStringLiteral("progress")));
     else
         QCOMPARE(p.value(QStringLiteral("progress")).toDouble(), progress);
+}
+
+void TestIntegration::runNotice_data()
+{
+    QTest::addColumn<bool>("succeeded");
+    QTest::addColumn<qint64>("elapsed");
+    QTest::addColumn<QString>("body");
+    QTest::newRow("done") << true << qint64(125400) << "trip.mp4\nTime taken: 2 min 5 s";
+    QTest::newRow("failed") << false << qint64(11000) << "trip.mp4\nTime taken: 11 s";
+}
+
+void TestIntegration::runNotice()
+{
+    QFETCH(bool, succeeded);
+    QFETCH(qint64, elapsed);
+    const TNotice notice =
+        BuildRunNotice(QStringLiteral("Conversion complete"), succeeded,
+                       QStringLiteral("/home/u/clips/trip.mp4"), elapsed, EnglishTexts());
+    QCOMPARE(notice.nSummary, QStringLiteral("Conversion complete"));
+    QTEST(notice.nBody, "body");
+    QCOMPARE(notice.nTag, QStringLiteral("/home/u/clips/trip.mp4"));
+    // Only a file that was made can be opened or shown.
+    using TActions = QList<QPair<QString, QString>>;
+    const TActions offered = {{"open", "Open"}, {"show", "Show in Folder"}};
+    QCOMPARE(notice.nActions, succeeded ? offered : TActions());
+}
+
+void TestIntegration::runNoticeWanted_data()
+{
+    QTest::addColumn<qint64>("elapsed");
+    QTest::addColumn<bool>("active");
+    QTest::addColumn<bool>("closes");
+    QTest::addColumn<bool>("wanted");
+    QTest::newRow("long, away") << qint64(10000) << false << false << true;
+    QTest::newRow("short") << qint64(9999) << false << false << false;
+    QTest::newRow("user watching") << qint64(60000) << true << false << false;
+    QTest::newRow("closes when done") << qint64(60000) << false << true << false;
+}
+
+void TestIntegration::runNoticeWanted()
+{
+    QFETCH(qint64, elapsed);
+    QFETCH(bool, active);
+    QFETCH(bool, closes);
+    QTEST(RunNoticeWanted(elapsed, active, closes), "wanted");
+}
+
+void TestIntegration::notifierTalksToServer_data()
+{
+    QTest::addColumn<QStringList>("capabilities");
+    QTest::addColumn<QStringList>("actions");
+    QTest::addColumn<QString>("body");
+    const QStringList both{"open", "Open", "show", "Show in Folder"};
+    QTest::newRow("actions") << QStringList{"actions", "body"} << both << "a<b>&c.mp4";
+    QTest::newRow("no actions") << QStringList{"body"} << QStringList{} << "a<b>&c.mp4";
+    // A server that reads markup must get the file name as text.
+    QTest::newRow("markup") << QStringList{"actions", "body", "body-markup"} << both
+                            << "a&lt;b&gt;&amp;c.mp4";
+}
+
+void TestIntegration::notifierTalksToServer()
+{
+    if (!HaveBus())
+        QSKIP("No D-Bus session bus; run the tests under dbus-run-session");
+    QFETCH(QStringList, capabilities);
+    QDBusConnection bus = SecondConnection(NotificationBus);
+    TFakeNotificationServer server;
+    server.BusName = NotificationBus;
+    server.Capabilities = capabilities;
+    QVERIFY(bus.registerService(QStringLiteral("org.freedesktop.Notifications")));
+    QVERIFY(bus.registerObject(QStringLiteral("/org/freedesktop/Notifications"), &server,
+                               QDBusConnection::ExportAllSlots));
+
+    TDesktopNotifier notifier;
+    QSignalSpy shown(&notifier, &TDesktopNotifier::Shown);
+    QSignalSpy chosen(&notifier, &TDesktopNotifier::ActionInvoked);
+    TNotice notice = BuildRunNotice(QStringLiteral("Conversion complete"), true,
+                                    QStringLiteral("/clips/a<b>&c.mp4"), 20000, EnglishTexts());
+    notifier.Show(notice);
+    QTRY_COMPARE(shown.size(), 1);
+    QCOMPARE(server.Received.size(), 1);
+    const TFakeNotificationServer::TReceived got = server.Received.constFirst();
+    QCOMPARE(got.Summary, QStringLiteral("Conversion complete"));
+    QTEST(got.Body.section(u'\n', 0, 0), "body");
+    QTEST(got.Actions, "actions");
+    QCOMPARE(got.Hints.value(QStringLiteral("desktop-entry")).toString(),
+             QStringLiteral("frobnik"));
+    const uint id = shown.constFirst().constFirst().toUInt();
+
+    // Another program's notice is not ours; ours hands back its tag.
+    server.Invoke(id + 50, QStringLiteral("open"));
+    server.Invoke(id, QStringLiteral("show"));
+    QTRY_COMPARE(chosen.size(), 1);
+    QCOMPARE(chosen.constFirst().at(0).toString(), QStringLiteral("show"));
+    QCOMPARE(chosen.constFirst().at(1).toString(), QStringLiteral("/clips/a<b>&c.mp4"));
+    server.Close(id);
+    QTRY_COMPARE(notifier.OpenNotices(), 0);
+    server.Invoke(id, QStringLiteral("open"));
+    QTest::qWait(100);
+    QCOMPARE(chosen.size(), 1);
+}
+
+void TestIntegration::notifierSilentWithoutServer()
+{
+    if (HaveBus() && QDBusConnection::sessionBus().interface()->isServiceRegistered(
+                         QStringLiteral("org.freedesktop.Notifications")))
+        QSKIP("A notification server runs on this session bus");
+    TDesktopNotifier notifier;
+    QSignalSpy shown(&notifier, &TDesktopNotifier::Shown);
+    QElapsedTimer timer;
+    timer.start();
+    notifier.Show(BuildRunNotice(QStringLiteral("Conversion complete"), true,
+                                 QStringLiteral("/clips/a.mp4"), 20000, EnglishTexts()));
+    // Nothing waits for an answer that cannot come.
+    QVERIFY(timer.elapsed() < 500);
+    QTest::qWait(300);
+    QCOMPARE(shown.size(), 0);
+    QCOMPARE(notifier.OpenNotices(), 0);
 }
 
 QTEST_MAIN(TestIntegration)

@@ -1,4 +1,6 @@
 #include "localization/Language.h"
+#include "localization/QtTranslations.h"
+#include "localization/RunTexts.h"
 
 #include <QFile>
 #include <QRandomGenerator>
@@ -55,7 +57,25 @@ private slots:
     void unusedSectionsStayEmpty();
     void textIdLookup();
     void randomBytesNeverCrash();
+    void timeLeft_data();
+    void timeLeft();
+    void durations_data();
+    void durations();
+    void languageLocale();
+    void qtTextsFollowLanguage();
 };
+
+namespace {
+
+TLanguage Shipped(const QString &_name)
+{
+    TLanguage language;
+    language.LoadLanguage(qEnvironmentVariable("FROBNIK_SOURCE_DIR") +
+                          QStringLiteral("/data/Languages/") + _name + QStringLiteral(".lng"));
+    return language;
+}
+
+} // namespace
 
 void TestLocalization::loadFromBytes_data()
 {
@@ -465,6 +485,93 @@ void TestLocalization::randomBytesNeverCrash()
                     language.SectionLines(lsGeneralMessages).isEmpty());
         QVERIFY(!value.contains(u'\r') && !value.contains(u'\n'));
     }
+}
+
+void TestLocalization::timeLeft_data()
+{
+    QTest::addColumn<QString>("language");
+    QTest::addColumn<qint64>("outTime");
+    QTest::addColumn<qint64>("total");
+    QTest::addColumn<double>("speed");
+    QTest::addColumn<QString>("text");
+    // 600 s of source at 3.1 times real time: 193.5 s of work.
+    QTest::newRow("minutes") << "English" << qint64(0) << qint64(600000) << 3.1
+                             << "About 3 min left, 3.1x";
+    QTest::newRow("Russian") << "Russian" << qint64(0) << qint64(600000) << 3.1
+                             << "Осталось около 3 мин, скорость 3,1×";
+    QTest::newRow("seconds, in steps of five")
+        << "English" << qint64(580000) << qint64(600000) << 1.0 << "About 20 s left, 1.0x";
+    QTest::newRow("nearly done") << "English" << qint64(599000) << qint64(600000) << 2.0
+                                 << "About 5 s left, 2.0x";
+    QTest::newRow("past the end") << "English" << qint64(700000) << qint64(600000) << 2.0
+                                  << "About 5 s left, 2.0x";
+    QTest::newRow("slower than real time")
+        << "English" << qint64(50000) << qint64(140000) << 0.5 << "About 3 min left, 0.5x";
+    QTest::newRow("hours") << "English" << qint64(0) << qint64(7500000) << 1.0
+                           << "About 2 h 5 min left, 1.0x";
+    QTest::newRow("fast, no decimals")
+        << "English" << qint64(0) << qint64(600000) << 25.4 << "About 25 s left, 25x";
+    QTest::newRow("length unknown")
+        << "English" << qint64(5000) << qint64(0) << 1.5 << "Converting at 1.5x";
+    QTest::newRow("no speed yet") << "English" << qint64(0) << qint64(600000) << 0.0 << "";
+    QTest::newRow("speed not a number") << "English" << qint64(0) << qint64(600000)
+                                        << std::numeric_limits<double>::quiet_NaN() << "";
+}
+
+void TestLocalization::timeLeft()
+{
+    QFETCH(QString, language);
+    QFETCH(qint64, outTime);
+    QFETCH(qint64, total);
+    QFETCH(double, speed);
+    QTEST(TimeLeftText(outTime, total, speed, Shipped(language), LanguageLocale(language)), "text");
+}
+
+void TestLocalization::durations_data()
+{
+    QTest::addColumn<qint64>("ms");
+    QTest::addColumn<QString>("english");
+    QTest::addColumn<QString>("russian");
+    QTest::newRow("nothing") << qint64(0) << "0 s"
+                             << "0 с";
+    QTest::newRow("seconds") << qint64(59400) << "59 s"
+                             << "59 с";
+    QTest::newRow("rounds up to a minute") << qint64(59600) << "1 min 0 s"
+                                           << "1 мин 0 с";
+    QTest::newRow("minutes") << qint64(125000) << "2 min 5 s"
+                             << "2 мин 5 с";
+    QTest::newRow("hours") << qint64(3725000) << "1 h 2 min"
+                           << "1 ч 2 мин";
+}
+
+void TestLocalization::durations()
+{
+    QFETCH(qint64, ms);
+    QTEST(DurationText(ms, Shipped(QStringLiteral("English"))), "english");
+    QTEST(DurationText(ms, Shipped(QStringLiteral("Russian"))), "russian");
+}
+
+void TestLocalization::languageLocale()
+{
+    QCOMPARE(LanguageLocale(QStringLiteral("Russian")).language(), QLocale::Russian);
+    QCOMPARE(LanguageLocale(QStringLiteral("Ukrainian")).language(), QLocale::Ukrainian);
+    QCOMPARE(LanguageLocale(QStringLiteral("English")).language(), QLocale::English);
+    QCOMPARE(LanguageLocale(QStringLiteral("Klingon")).language(), QLocale::C);
+}
+
+// Qt's own texts (here a message box's button) follow the switches.
+void TestLocalization::qtTextsFollowLanguage()
+{
+    const auto cancel = [] { return QCoreApplication::translate("QPlatformTheme", "Cancel"); };
+    TQtTranslations texts;
+    QVERIFY2(texts.Switch(QStringLiteral("Russian"), QString()),
+             "no Qt translations (scripts/setup.sh installs qt6-translations-l10n)");
+    QCOMPARE(cancel(), QStringLiteral("Отмена"));
+    QVERIFY(!texts.Switch(QStringLiteral("English"), QString()));
+    QCOMPARE(cancel(), QStringLiteral("Cancel"));
+    QVERIFY(texts.Switch(QStringLiteral("Russian"), QString()));
+    QVERIFY(!texts.Switch(QStringLiteral("Klingon"), QString()));
+    QCOMPARE(cancel(), QStringLiteral("Cancel"));
 }
 
 QTEST_GUILESS_MAIN(TestLocalization)

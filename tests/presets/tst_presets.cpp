@@ -61,6 +61,8 @@ private slots:
     void truncatedShippedFileLoadsWholeDevicesOnly();
     void shippedPresets();
     void largeFiles();
+    void namesInOtherLanguages_data();
+    void namesInOtherLanguages();
 };
 
 void TestPresets::load_data()
@@ -321,6 +323,48 @@ void TestPresets::largeFiles()
         "<presets>" + QByteArray("</device>").repeated(200000) + Device("2", "B");
     presets.LoadFromBytes(closersFirst);
     QCOMPARE(Summary(presets), QStringList{"2|B|b|-p B|mp4"});
+}
+
+void TestPresets::namesInOtherLanguages_data()
+{
+    QTest::addColumn<QByteArray>("extra");
+    QTest::addColumn<QString>("russian");
+    QTest::addColumn<QString>("german");
+    const QByteArray ru =
+        "<name_Russian>\xD0\xA2\xD0\xB5\xD0\xBB\xD0\xB5\xD1\x84\xD0\xBE\xD0\xBD</name_Russian>";
+    const QString phone = QString::fromUtf8("Телефон");
+    QTest::newRow("none") << QByteArray() << "Old Phone"
+                          << "Old Phone";
+    QTest::newRow("one language") << ru << phone << "Old Phone";
+    QTest::newRow("two") << ru + "<name_German> Altes Telefon </name_German>" << phone
+                         << "Altes Telefon";
+    QTest::newRow("first of two counts")
+        << ru + "<name_Russian>B</name_Russian>" << phone << "Old Phone";
+    QTest::newRow("empty falls back")
+        << QByteArray("<name_Russian>  </name_Russian>") << "Old Phone"
+        << "Old Phone";
+    QTest::newRow("never closed") << QByteArray("<name_Russian>x") << "Old Phone"
+                                  << "Old Phone";
+    QTest::newRow("no language") << QByteArray("<name_>x</name_>") << "Old Phone"
+                                 << "Old Phone";
+    // Thousands of openings read in bounded time and change nothing else.
+    QTest::newRow("flood") << QByteArray("<name_Russian>").repeated(20000) << "Old Phone"
+                           << "Old Phone";
+}
+
+void TestPresets::namesInOtherLanguages()
+{
+    QFETCH(QByteArray, extra);
+    TDevicePresets presets;
+    presets.LoadFromBytes(Wrap("<device><id>7</id><name>Old Phone</name>" + extra +
+                               "<params>-c:v h263</params><extension>3gp</extension></device>"));
+    QCOMPARE(presets.Count(), 1);
+    const TDevPreset *preset = presets.Device(0);
+    QCOMPARE(preset->Name, QStringLiteral("Old Phone"));
+    QCOMPARE(preset->Params, QStringLiteral("-c:v h263"));
+    QTEST(preset->DisplayName(QStringLiteral("Russian")), "russian");
+    QTEST(preset->DisplayName(QStringLiteral("German")), "german");
+    QCOMPARE(preset->DisplayName(QStringLiteral("English")), QStringLiteral("Old Phone"));
 }
 
 QTEST_GUILESS_MAIN(TestPresets)

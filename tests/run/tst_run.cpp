@@ -6,6 +6,8 @@
 
 #include "conversion/ChildRunner.h"
 #include "conversion/CommandLine.h"
+#include "integration/DbusPeers.h"
+#include "integration/ShellOpen.h"
 #include "integration/TaskbarProgress.h"
 #include "support/PathUtils.h"
 #include "support/TextUtils.h"
@@ -16,7 +18,9 @@
 #include <QDBusConnectionInterface>
 #include <QLocale>
 #include <QRegularExpression>
+#include <QSignalSpy>
 #include <QSlider>
+#include <QTimer>
 #include <QToolButton>
 #include <QVariantMap>
 
@@ -447,6 +451,130 @@ private slots:
         if (shown >= 0)
             QCOMPARE(update.value("progress").toDouble(), shown);
         QDBusConnection::disconnectFromBus("run-test-dock");
+    }
+
+    // While the encoder runs, the bar's tooltip tells the time left and the
+    // speed; once the outcome is shown it says nothing.
+    void timeLeftTooltip()
+    {
+        const TEnvSet set(
+            {"FROBNIK_FAKE_DURATION_MS=1000", "FROBNIK_FAKE_STEPS=6", "FROBNIK_FAKE_STEP_MS=300"});
+        QStringList seen;
+        QTimer watch;
+        watch.setInterval(50);
+        connect(&watch, &QTimer::timeout, this, [&seen, this]() {
+            if (!Form->ProgressBar->toolTip().isEmpty())
+                seen << Form->ProgressBar->toolTip();
+        });
+        watch.start();
+        StartRun();
+        watch.stop();
+        QCOMPARE(Form->InfoLabel->text(), Text(miConverted));
+        seen.removeDuplicates();
+        // At most a second of the one-second source is left, at real time.
+        QCOMPARE(seen, QStringList{"About 5 s left, 1.0x"});
+        QVERIFY(Form->ProgressBar->toolTip().isEmpty());
+    }
+
+    // The dock shows progress while the run goes on and none once its
+    // outcome is shown, whatever the outcome.
+    void dockProgressEndsWithOutcome_data()
+    {
+        QTest::addColumn<QStringList>("env");
+        QTest::newRow("success") << QStringList{};
+        QTest::newRow("no output") << QStringList{"FROBNIK_FAKE_OUTPUT=none"};
+    }
+
+    void dockProgressEndsWithOutcome()
+    {
+        QFETCH(QStringList, env);
+        QDBusConnection bus = QDBusConnection::sessionBus();
+        if (!bus.isConnected())
+            QSKIP("No D-Bus session bus; run the tests under dbus-run-session");
+        QDBusConnection dock =
+            QDBusConnection::connectToBus(QDBusConnection::SessionBus, "run-test-dock");
+        TDockListener listener;
+        QVERIFY(dock.connect(QString(), QString(), TTaskbarProgress::Interface, "Update", &listener,
+                             SLOT(Update(QString, QVariantMap))));
+        Form->TaskbarList3 = std::make_unique<TTaskbarProgress>();
+        const TEnvSet set(env + QStringList{"FROBNIK_FAKE_STEP_MS=300"});
+        StartRun();
+        QTRY_VERIFY(!listener.Updates.isEmpty());
+        QTest::qWait(200);
+        bool shown = false;
+        for (const QVariantMap &update : listener.Updates)
+            shown = shown || update.value("progress-visible").toBool();
+        QVERIFY(shown);
+        QCOMPARE(listener.Updates.last().value("progress-visible").toBool(), false);
+        QDBusConnection::disconnectFromBus("run-test-dock");
+    }
+
+    // The notice at the end of a run: only when asked for by the test, only
+    // while the user looks elsewhere, never when the window closes when done.
+    void noticeAtTheEnd_data()
+    {
+        QTest::addColumn<bool>("asked");
+        QTest::addColumn<bool>("away");
+        QTest::addColumn<bool>("closes");
+        QTest::addColumn<bool>("notice");
+        QTest::newRow("away") << true << true << false << true;
+        QTest::newRow("watching") << true << false << false << false;
+        QTest::newRow("closes when done") << true << true << true << false;
+        QTest::newRow("test did not ask") << false << true << false << false;
+    }
+
+    void noticeAtTheEnd()
+    {
+        QFETCH(bool, asked);
+        QFETCH(bool, away);
+        QFETCH(bool, closes);
+        QFETCH(bool, notice);
+        if (!QDBusConnection::sessionBus().isConnected())
+            QSKIP("No D-Bus session bus; run the tests under dbus-run-session");
+        const QString busName = QStringLiteral("run-test-notifications");
+        QDBusConnection bus = QDBusConnection::connectToBus(QDBusConnection::SessionBus, busName);
+        TFakeNotificationServer server;
+        server.BusName = busName;
+        QVERIFY(bus.registerService(QStringLiteral("org.freedesktop.Notifications")));
+        QVERIFY(bus.registerObject(QStringLiteral("/org/freedesktop/Notifications"), &server,
+                                   QDBusConnection::ExportAllSlots));
+        QList<QPair<QString, QString>> opened;
+        SetShellOpener([&opened](const QString &_t, const QString &_p) {
+            opened.append({_t, _p});
+        });
+
+        Form->RunNoticesInTests = asked;
+        Form->RunNoticeMinMs = 0;
+        Form->CloseOnCompleteFlag = closes;
+        QWidget elsewhere;
+        if (away) {
+            elsewhere.show();
+            elsewhere.activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(&elsewhere));
+        } else {
+            Form->activateWindow();
+            QVERIFY(QTest::qWaitForWindowActive(Form.get()));
+        }
+        QSignalSpy shown(Form->Notifier.get(), &TDesktopNotifier::Shown);
+        StartRun();
+        Form->AutoTimer->stop();
+        QCOMPARE(Form->InfoLabel->text(), Text(miConverted));
+        if (!notice) {
+            QTest::qWait(300);
+            QCOMPARE(server.Received.size(), 0);
+        } else {
+            QTRY_COMPARE(shown.size(), 1);
+            QCOMPARE(server.Received.size(), 1);
+            QCOMPARE(server.Received.first().Summary, Text(miConverted));
+            QVERIFY(server.Received.first().Body.startsWith("film.mp4\n"));
+            // "Open" does what the open-file button does, for this run's file.
+            Form->OutVideoFileBEdit->setText(WorkPath("out/other.mp4"));
+            server.Invoke(shown.first().first().toUInt(), "open");
+            QTRY_COMPARE(opened.size(), 1);
+            QCOMPARE(opened.first().first, Out);
+        }
+        SetShellOpener({});
+        QDBusConnection::disconnectFromBus(busName);
     }
 };
 

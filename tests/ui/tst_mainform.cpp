@@ -6,6 +6,7 @@
 #include "ui/widgets/PageScroller.h"
 
 #include <QAction>
+#include <QFileDialog>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -74,7 +75,16 @@ private slots:
     void storedLanguageWins();
     void settingsRestoredAndSaved();
     void enterPressesConvert();
+    void enterInOpenListOnlyChooses_data();
+    void enterInOpenListOnlyChooses();
     void tabOrder();
+    void f1ClaimedOnce();
+    void folderPickerTitleAndType();
+    void openDialogsStartInLastSourceFolder();
+    void deviceNamesInTheLanguage();
+    void qtTextsSwitchWithLanguageMenu();
+    void deviceStripFromKeyboard();
+    void optionsLinkFromKeyboard();
 
 private:
     TMainForm &Window();
@@ -846,7 +856,9 @@ void TestMainForm::switchingPageAndDevice()
     QCOMPARE(w.OutVideoFileBEdit->text(), MediaPath("trip.mp4"));
     QCOMPARE(w.TakeConversionSettings().VideoPageIndex, 0);
     QCOMPARE(w.TakeConversionSettings().SelectedDeviceID, 5);
-    // A page chosen from the code runs nothing.
+    // A page chosen from the code runs nothing (the output box's own
+    // focus-out rule aside, so the focus stays elsewhere).
+    w.OpenBitBtn->setFocus();
     w.OutVideoFileBEdit->setText("kept");
     w.SelectPage(1);
     QCOMPARE(w.OutVideoFileBEdit->text(), QString("kept"));
@@ -999,6 +1011,7 @@ void TestMainForm::languageMenu()
     for (QAction *item : w.LanguageMenuItem->actions())
         captions << item->text();
     QCOMPARE(captions, (QStringList{"aardvark", "English", "Russian"}));
+    QVERIFY(w.LanguageMenuItem->menuAction()->isEnabled());
     QCOMPARE(w.LanguageMenuItem->title(), w.Text(TextIds::LanguageItem));
     w.ViewMenuItemClick();
     QVERIFY(w.LanguageMenuItem->findChild<QAction *>("LanguageItem_English")->isChecked());
@@ -1009,6 +1022,8 @@ void TestMainForm::singleLanguageFileNoSubmenu()
     QFile::remove(FProgram->Path("Languages/Russian.lng"));
     TMainForm &w = Window();
     QVERIFY(w.LanguageMenuItem->actions().isEmpty());
+    // An item with nothing to open is greyed, not an empty submenu.
+    QVERIFY(!w.LanguageMenuItem->menuAction()->isEnabled());
     QCOMPARE(w.CurrentLanguage, QString("English"));
 }
 
@@ -1140,6 +1155,43 @@ void TestMainForm::enterPressesConvert()
     QCOMPARE(clicks.size(), 2);
 }
 
+void TestMainForm::enterInOpenListOnlyChooses_data()
+{
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<int>("key");
+    QTest::newRow("format, Return") << "OutFormatComboBox" << int(Qt::Key_Return);
+    QTest::newRow("format, Enter") << "OutFormatComboBox" << int(Qt::Key_Enter);
+    QTest::newRow("size") << "OutSizeComboBox" << int(Qt::Key_Return);
+    QTest::newRow("quality") << "QualityComboBox" << int(Qt::Key_Return);
+}
+
+void TestMainForm::enterInOpenListOnlyChooses()
+{
+    QFETCH(QString, box);
+    QFETCH(int, key);
+    TMainForm &w = Window();
+    ChooseSourceFile(Touch(MediaPath("trip.avi")));
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    auto *combo = w.findChild<QComboBox *>(box);
+    QVERIFY(combo);
+    QSignalSpy clicks(w.ConvertBitBtn, &QPushButton::clicked);
+    combo->setFocus();
+    const int before = combo->currentIndex();
+    combo->showPopup();
+    QAbstractItemView *list = combo->view();
+    QVERIFY(QTest::qWaitForWindowExposed(list->window()));
+    QTest::keyClick(list, Qt::Key_Down);
+    QTest::keyClick(list, Qt::Key(key));
+    QTRY_VERIFY(!list->window()->isVisible());
+    QCOMPARE(combo->currentIndex(), before + 1);
+    QCoreApplication::processEvents();
+    QCOMPARE(clicks.size(), 0);
+    // Closed again, Enter presses the default button.
+    QTest::keyClick(combo, Qt::Key(key));
+    QCOMPARE(clicks.size(), 1);
+}
+
 void TestMainForm::tabOrder()
 {
     TMainForm &w = Window();
@@ -1148,8 +1200,8 @@ void TestMainForm::tabOrder()
     // The Stop button is disabled and the tool buttons take no focus.
     const QList<QWidget *> expected = {
         w.DropDownBitBtn,    w.ConvertBitBtn,   w.SourceFilenameEdit, w.VideoPageControl->tabBar(),
-        w.OutFormatComboBox, w.OutSizeComboBox, w.QualityComboBox,    w.OutVideoFileBEdit,
-        w.OpenBitBtn};
+        w.OutFormatComboBox, w.OutSizeComboBox, w.QualityComboBox,    w.AdditionLabel,
+        w.OutVideoFileBEdit, w.OpenBitBtn};
     for (QWidget *next : expected) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QWidget *focus = QApplication::focusWidget();
@@ -1158,6 +1210,172 @@ void TestMainForm::tabOrder()
             focus = w.OutSizeComboBox;
         QCOMPARE(focus, next);
     }
+}
+
+// Two claims on one key make Qt answer it with neither.
+void TestMainForm::f1ClaimedOnce()
+{
+    TMainForm &w = Window();
+    int claims = 0;
+    for (QAction *action : w.findChildren<QAction *>())
+        claims += action->shortcuts().contains(QKeySequence(Qt::Key_F1)) ? 1 : 0;
+    QCOMPARE(claims, 1);
+    QCOMPARE(w.ContentsAction->shortcut(), QKeySequence(Qt::Key_F1));
+    // The menu item still shows the key.
+    QVERIFY(w.ContentsAction1->text().endsWith("\tF1"));
+    QVERIFY(w.ContentsAction1->text().startsWith(w.ContentsAction->text()));
+}
+
+// The folder picker as the user sees it: the program's title and one file
+// type, the media files, instead of Qt's own "Find Directory" and "Directories".
+void TestMainForm::folderPickerTitleAndType()
+{
+    TMainForm &w = Window();
+    w.SetOpenAsFolder(true);
+    w.OpenFolderMenuItem->trigger();
+    QCOMPARE(TDialogs::fileRequests().size(), 1);
+    const TFileDialogRequest request = TDialogs::fileRequests().constFirst();
+    QVERIFY(request.fdPickFolder);
+    QFileDialog dialog(&w);
+    dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+    TDialogs::SetUpFolderDialog(dialog, request);
+    QCOMPARE(dialog.windowTitle(), QString("Frobnik"));
+    QCOMPARE(dialog.fileMode(), QFileDialog::Directory);
+    auto *types = dialog.findChild<QComboBox *>("fileTypeCombo");
+    QVERIFY(types);
+    QCOMPARE(types->count(), 1);
+    QCOMPARE(types->itemText(0), QString("Video/Audio (mp4, flv, mkv, mpg, avi, mov, wmv, m4v, "
+                                         "3gp, webm, mp3, m4a, wav, aac, opus, flac, ape)"));
+}
+
+void TestMainForm::openDialogsStartInLastSourceFolder()
+{
+    TMainForm &w = Window();
+    const QString clips = MediaPath("clips");
+    ChooseSourceFile(Touch(MediaPath("clips/a.avi")));
+    QCOMPARE(ReadSetting("LastSourceFolder"), clips);
+    // Both Open dialogs start there, in this and in the next run.
+    TDialogs::resetForTest();
+    w.OpenFileMenuItem->trigger();
+    w.OpenFolderMenuItem->trigger();
+    QCOMPARE(TDialogs::fileRequests().size(), 2);
+    QCOMPARE(TDialogs::fileRequests().at(0).fdFolder, clips);
+    QCOMPARE(TDialogs::fileRequests().at(1).fdFolder, clips);
+    // A DVD folder: the next dialog shows the film's folder among its neighbours.
+    Touch(MediaPath("films/Trip/VIDEO_TS/VTS_01_1.VOB"), 2048);
+    QVERIFY(DropPaths(w.SourceFilenameEdit, {MediaPath("films/Trip")}));
+    QCOMPARE(ReadSetting("LastSourceFolder"), MediaPath("films"));
+    FWindow.reset();
+    QDir(MediaPath("films")).removeRecursively();
+    TDialogs::resetForTest();
+    Window().OpenFileMenuItem->trigger();
+    // A folder that has gone since: the nearest one above it that is there.
+    QCOMPARE(TDialogs::fileRequests().constFirst().fdFolder, FMedia->path());
+}
+
+void TestMainForm::deviceNamesInTheLanguage()
+{
+    FProgram->WriteFile("presets.xml",
+                        "<presets><device><id>7</id><name>Old Phone</name>"
+                        "<name_Russian>\xD0\xA1\xD1\x82\xD0\xB0\xD1\x80\xD1\x8B\xD0\xB9 "
+                        "\xD1\x82\xD0\xB5\xD0\xBB\xD0\xB5\xD1\x84\xD0\xBE\xD0\xBD</name_Russian>"
+                        "<params>-c:v h263</params><extension>3gp</extension></device>"
+                        "<device><id>9</id><name>iPad</name><params>-c:v libx264</params>"
+                        "<extension>mp4</extension></device></presets>");
+    WriteSetting("Language", "Russian");
+    TMainForm &w = Window();
+    ChooseSourceFile(Touch(MediaPath("trip.avi")));
+    ClickTab(w.VideoPageControl, 1);
+    QTest::mouseClick(w.DeviceButtons.at(0), Qt::LeftButton);
+    const QString russian = QString::fromUtf8("Старый телефон");
+    QCOMPARE(w.DeviceButtons.at(0)->toolTip(), russian);
+    QCOMPARE(w.DeviceButtons.at(1)->toolTip(), QString("iPad"));
+    QCOMPARE(w.windowTitle(), "Frobnik  (AVI -> " + russian + " [3gp])");
+    // The file keeps the preset's own name, whatever the language.
+    QCOMPARE(w.OutVideoFileBEdit->text(), MediaPath("trip(Old Phone).3gp"));
+    w.LanguageMenuItem->findChild<QAction *>("LanguageItem_English")->trigger();
+    QCOMPARE(w.DeviceButtons.at(0)->toolTip(), QString("Old Phone"));
+}
+
+void TestMainForm::qtTextsSwitchWithLanguageMenu()
+{
+    const auto cancel = [] { return QCoreApplication::translate("QPlatformTheme", "Cancel"); };
+    TMainForm &w = Window();
+    QCOMPARE(cancel(), QString("Cancel"));
+    w.LanguageMenuItem->findChild<QAction *>("LanguageItem_Russian")->trigger();
+    QCOMPARE(cancel(), QString::fromUtf8("Отмена"));
+    w.LanguageMenuItem->findChild<QAction *>("LanguageItem_English")->trigger();
+    QCOMPARE(cancel(), QString("Cancel"));
+}
+
+void TestMainForm::deviceStripFromKeyboard()
+{
+    QList<std::tuple<int, QString, QString>> presets;
+    for (int i = 1; i <= 10; ++i)
+        presets.append({i, QString("Device %1").arg(i), "mp4"});
+    FProgram->WritePresets(presets);
+    TMainForm &w = Window();
+    ChooseSourceFile(Touch(MediaPath("trip.avi")));
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    ClickTab(w.VideoPageControl, 1);
+    // From the tab bar, Tab goes to the strip.
+    w.VideoPageControl->tabBar()->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    TPageScroller *strip = w.DevicePageScroller;
+    QCOMPARE(QApplication::focusWidget(), strip);
+    QCOMPARE(strip->CurrentItem(), w.DeviceButtons.at(0));
+    QSignalSpy clicks(w.ConvertBitBtn, &QPushButton::clicked);
+    const auto shownWhole = [strip](QWidget *_button) {
+        const QRect inStrip(_button->mapTo(strip, QPoint(0, 0)), _button->size());
+        return strip->ViewRect().contains(inStrip);
+    };
+    for (int i = 1; i < 10; ++i) {
+        QTest::keyClick(strip, Qt::Key_Right);
+        QCOMPARE(strip->CurrentItem(), w.DeviceButtons.at(i));
+        QVERIFY2(shownWhole(w.DeviceButtons.at(i)), qPrintable(QString::number(i)));
+        // The mark stands on the device the keys are at.
+        QCOMPARE(strip->MarkRect(), QRect(w.DeviceButtons.at(i)->mapTo(strip, QPoint(0, 0)),
+                                          w.DeviceButtons.at(i)->size()));
+    }
+    QTest::keyClick(strip, Qt::Key_Space);
+    QCOMPARE(w.SelectedDeviceID, 10);
+    QVERIFY(w.DeviceButtons.at(9)->isChecked());
+    QTest::keyClick(strip, Qt::Key_Home);
+    QVERIFY(shownWhole(w.DeviceButtons.at(0)));
+    QTest::keyClick(strip, Qt::Key_Right);
+    QTest::keyClick(strip, Qt::Key_Return);
+    QCOMPARE(w.SelectedDeviceID, 2);
+    QCOMPARE(w.OutVideoFileBEdit->text(), MediaPath("trip(Device 2).mp4"));
+    // Enter on the strip chooses a device and starts nothing.
+    QCOMPARE(clicks.size(), 0);
+    QTest::keyClick(strip, Qt::Key_Left);
+    QTest::keyClick(strip, Qt::Key_Left);
+    QCOMPARE(strip->CurrentItem(), w.DeviceButtons.at(0));
+    // Without the focus the strip shows no mark.
+    w.OutVideoFileBEdit->setFocus();
+    QVERIFY(strip->MarkRect().isEmpty());
+}
+
+void TestMainForm::optionsLinkFromKeyboard()
+{
+    TMainForm &w = Window();
+    ChooseSourceFile(Touch(MediaPath("trip.avi")));
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    QSignalSpy clicks(w.ConvertBitBtn, &QPushButton::clicked);
+    w.QualityComboBox->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(w.QualityComboBox, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), w.AdditionLabel);
+    // Focused, it looks as it does under the pointer.
+    QVERIFY(w.AdditionLabel->font().underline());
+    for (const Qt::Key key : {Qt::Key_Space, Qt::Key_Return, Qt::Key_Down}) {
+        QTest::keyClick(w.AdditionLabel, key);
+        QTRY_VERIFY(w.AdditionPopupMenu->isVisible());
+        w.AdditionPopupMenu->close();
+        QTRY_VERIFY(!w.AdditionPopupMenu->isVisible());
+    }
+    QCOMPARE(clicks.size(), 0);
 }
 
 QTEST_MAIN(TestMainForm)

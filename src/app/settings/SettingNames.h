@@ -52,6 +52,9 @@ inline constexpr int SelectedDeviceIDDefault = 0;
 // Exactly 1 makes the open button pick folders.
 inline constexpr QLatin1StringView ISrcOpenAsFolder("ISrcOpenAsFolder");
 inline constexpr int ISrcOpenAsFolderDefault = 0;
+// Of our own: the folder the Open dialogs start in, the one that held the
+// last source the user opened; empty = the dialogs' own choice.
+inline constexpr QLatin1StringView LastSourceFolder("LastSourceFolder");
 // Day number of the last answered update check or ended conversion; empty = check due.
 inline constexpr QLatin1StringView LastFUDate("LastFUDate");
 

@@ -1,11 +1,39 @@
 #include "ui/widgets/PageScroller.h"
 
 #include <QEvent>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPainterPath>
-#include <QStyleOption>
 #include <QWheelEvent>
+
+namespace {
+
+// A frame around the marked item in the highlight colour. The style's own
+// focus frame shows only after a Tab in some styles; the strip is used from
+// the keyboard alone, so its mark is always seen.
+class TFocusMarker : public QWidget
+{
+public:
+    explicit TFocusMarker(QWidget *_parent) : QWidget(_parent)
+    {
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+        setAttribute(Qt::WA_NoSystemBackground);
+        hide();
+    }
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QPainter painter(this);
+        painter.setRenderHint(QPainter::Antialiasing, true);
+        QPen pen(palette().color(QPalette::Highlight), 2, Qt::DotLine);
+        painter.setPen(pen);
+        painter.drawRoundedRect(QRectF(rect()).adjusted(1, 1, -1, -1), 5, 5);
+    }
+};
+
+} // namespace
 
 TPageScroller::TPageScroller(QWidget *_parent) : QWidget(_parent)
 {
@@ -14,6 +42,9 @@ TPageScroller::TPageScroller(QWidget *_parent) : QWidget(_parent)
     FView->setObjectName(QStringLiteral("PageScrollerView"));
     // The pointer going into the view leaves the arrows without telling the strip.
     FView->installEventFilter(this);
+    FMarker = new TFocusMarker(FView);
+    // Reached with Tab; a click on a device leaves the focus where it was.
+    setFocusPolicy(Qt::TabFocus);
     FAutoTimer.setInterval(AutoScrollInterval);
     connect(&FAutoTimer, &QTimer::timeout, this, &TPageScroller::AutoStep);
     Relayout();
@@ -83,6 +114,7 @@ void TPageScroller::Relayout()
     FView->setGeometry(view);
     if (FControl)
         FControl->move(-FPosition, 0);
+    PlaceMarker();
     if (FHoverArrow != 0 &&
         ((FHoverArrow < 0 && !LeftArrowVisible()) || (FHoverArrow > 0 && !RightArrowVisible()))) {
         FHoverArrow = 0;
@@ -229,4 +261,133 @@ void TPageScroller::paintEvent(QPaintEvent *)
     };
     drawArrow(LeftArrowRect(), -1);
     drawArrow(RightArrowRect(), 1);
+}
+
+QList<QAbstractButton *> TPageScroller::Items() const
+{
+    QList<QAbstractButton *> items;
+    if (!FControl)
+        return items;
+    for (QAbstractButton *button :
+         FControl->findChildren<QAbstractButton *>(QString(), Qt::FindDirectChildrenOnly))
+        if (!button->isHidden())
+            items.append(button);
+    std::stable_sort(items.begin(), items.end(),
+                     [](QAbstractButton *_a, QAbstractButton *_b) { return _a->x() < _b->x(); });
+    return items;
+}
+
+QAbstractButton *TPageScroller::CurrentItem() const
+{
+    return FCurrent && Items().contains(FCurrent.data()) ? FCurrent.data() : nullptr;
+}
+
+void TPageScroller::SetCurrentItem(QAbstractButton *_item)
+{
+    FCurrent = _item;
+    if (_item)
+        ScrollToItem(_item);
+    PlaceMarker();
+}
+
+void TPageScroller::ScrollToItem(QAbstractButton *_item)
+{
+    if (!_item || !FControl)
+        return;
+    // Where the item would stand in the view at the present position, with
+    // the arrows that position shows.
+    const int left = _item->x() - FPosition;
+    const int right = left + _item->width();
+    const int viewWidth = ViewRect().width();
+    if (left < 0) {
+        SetPosition(_item->x());
+    } else if (right > viewWidth) {
+        // Scrolled right, the left arrow appears and narrows the view.
+        SetPosition(_item->x() + _item->width() - (width() - 2 * ArrowWidth));
+        if (_item->x() + _item->width() - FPosition > ViewRect().width())
+            SetPosition(MaxPosition());
+    }
+}
+
+QRect TPageScroller::MarkRect() const
+{
+    return FMarker->isVisible() ? QRect(FMarker->mapTo(this, QPoint(0, 0)), FMarker->size())
+                                : QRect();
+}
+
+void TPageScroller::PlaceMarker()
+{
+    QAbstractButton *item = hasFocus() ? CurrentItem() : nullptr;
+    if (!item) {
+        FMarker->hide();
+        return;
+    }
+    FMarker->setGeometry(QRect(item->mapTo(FView, QPoint(0, 0)), item->size()));
+    FMarker->raise();
+    FMarker->show();
+    FMarker->update();
+}
+
+void TPageScroller::keyPressEvent(QKeyEvent *_event)
+{
+    const QList<QAbstractButton *> items = Items();
+    QAbstractButton *current = CurrentItem();
+    const qsizetype at = current ? items.indexOf(current) : -1;
+    qsizetype next = -1;
+    switch (_event->key()) {
+    case Qt::Key_Left:
+        next = at < 0 ? 0 : std::max<qsizetype>(0, at - 1);
+        break;
+    case Qt::Key_Right:
+        next = at < 0 ? 0 : std::min<qsizetype>(items.size() - 1, at + 1);
+        break;
+    case Qt::Key_Home:
+        next = 0;
+        break;
+    case Qt::Key_End:
+        next = items.size() - 1;
+        break;
+    case Qt::Key_Space:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        if (current && current->isEnabled())
+            current->click();
+        _event->accept();
+        return;
+    default:
+        QWidget::keyPressEvent(_event);
+        return;
+    }
+    if (next >= 0 && next < items.size())
+        SetCurrentItem(items.at(next));
+    _event->accept();
+}
+
+void TPageScroller::focusInEvent(QFocusEvent *_event)
+{
+    // The chosen item, else the first one seen, gets the mark.
+    if (!CurrentItem()) {
+        const QList<QAbstractButton *> items = Items();
+        QAbstractButton *mark = nullptr;
+        for (QAbstractButton *item : items)
+            if (item->isChecked())
+                mark = item;
+        if (!mark)
+            for (QAbstractButton *item : items)
+                if (item->x() + item->width() > FPosition) {
+                    mark = item;
+                    break;
+                }
+        FCurrent = mark;
+    }
+    if (CurrentItem())
+        ScrollToItem(CurrentItem());
+    PlaceMarker();
+    QWidget::focusInEvent(_event);
+}
+
+void TPageScroller::focusOutEvent(QFocusEvent *_event)
+{
+    PlaceMarker();
+    QWidget::focusOutEvent(_event);
 }

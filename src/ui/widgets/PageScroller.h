@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QAbstractButton>
+#include <QPointer>
 #include <QTimer>
 #include <QWidget>
 
@@ -8,6 +10,9 @@
 // still be scrolled; the control is seen between the arrows. Resting the
 // pointer on an arrow scrolls by itself; pressing it or turning the wheel
 // scrolls too. Every step asks the owner for its size through Scroll().
+// From the keyboard the strip is one control: it takes the focus, the arrow
+// keys (and Home, End) move a marked item among the control's buttons,
+// scrolling it into view, and Space or Enter presses the marked one.
 class TPageScroller : public QWidget
 {
     Q_OBJECT
@@ -42,6 +47,16 @@ public:
 
     bool AutoScrolling() const { return FAutoTimer.isActive(); }
 
+    // The buttons of the control in the order they stand, left to right.
+    QList<QAbstractButton *> Items() const;
+    // The item the keyboard works on; null when there is none.
+    QAbstractButton *CurrentItem() const;
+    void SetCurrentItem(QAbstractButton *_item);
+    // The rectangle of the keyboard's mark in the strip; empty while it is not shown.
+    QRect MarkRect() const;
+    // Scrolls the least distance that shows the whole item.
+    void ScrollToItem(QAbstractButton *_item);
+
 signals:
     // Before each step; the owner may change the step's size in pixels.
     void Scroll(int &Delta);
@@ -56,15 +71,22 @@ protected:
     void leaveEvent(QEvent *_event) override;
     void wheelEvent(QWheelEvent *_event) override;
     void changeEvent(QEvent *_event) override;
+    void keyPressEvent(QKeyEvent *_event) override;
+    void focusInEvent(QFocusEvent *_event) override;
+    void focusOutEvent(QFocusEvent *_event) override;
 
 private:
     void Relayout();
     int ArrowAt(const QPoint &_pos) const; // -1 left, 1 right, 0 none
     void UpdateHover(const QPoint &_pos);
     void AutoStep();
+    void PlaceMarker();
 
     QWidget *FView = nullptr;
     QWidget *FControl = nullptr;
+    // Drawn over the marked item while the strip has the focus.
+    QWidget *FMarker = nullptr;
+    QPointer<QAbstractButton> FCurrent;
     int FPosition = 0;
     int FHoverArrow = 0;
     bool FPressed = false;
