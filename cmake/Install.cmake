@@ -123,8 +123,10 @@ set(CPACK_DEBIAN_PACKAGE_SECTION video)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://www.frobnik.example.org/")
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "ffmpeg")
 # The result sounds are played by whichever of the two players is there; links
-# and help pages open in the desktop's browser.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "pulseaudio-utils | alsa-utils, xdg-utils")
+# and help pages open in the desktop's browser; Qt's own dialogs speak the
+# interface language with its translations.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
+    "pulseaudio-utils | alsa-utils, xdg-utils, qt6-translations-l10n")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_STRIP_FILES ON)
 include(CPack)
