@@ -143,7 +143,9 @@ private:
     bool FCancelRequested = false;
     bool FStopPending = false;
     TChildRunner *FStep = nullptr;
-    int FGraceMs = 3000;
+    // The output of a stopped step is thrown away, so the encoder gets only
+    // a moment to end by itself (it would flush and finish the file first).
+    int FGraceMs = 100;
     // Waits counted over the program's life, so a step's first update comes
     // after one to five waits.
     int FPolls = 0;

@@ -3,6 +3,10 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
+
+class THeldFile;
+
 // What probing learned about the source. The texts are the documented forms
 // (for display, tests and the documented command text); the *Args lists hold
 // the same inputs as process arguments, in which every path is one argument.
@@ -22,6 +26,9 @@ public:
     qint64 vsTotalSourceSize = 0;
     qint64 vsTotalSourceDuration = 0;
     QString vsConcatTXTFileName;
+    // Our hold on that list, so that another copy of the program never takes
+    // it for one left behind.
+    std::shared_ptr<THeldFile> vsConcatHold;
 
     // Argument-vector forms of vsFFMpegIsrcStr, of the probe input text and of
     // vsStrForCopyConcatCommand.

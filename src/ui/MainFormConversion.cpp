@@ -14,10 +14,13 @@
 #include "ui/widgets/DropFileEdit.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QThread>
+#include <QTimer>
 
 #include <cstdio>
 
@@ -120,6 +123,9 @@ void TMainForm::ConvertBitBtnClick()
         }
     }
 
+    // The program is ending on a signal: nothing may wait for an answer now.
+    if (ClosingForSignal)
+        return;
     OfferUpdate();
     // Only now: a close timer running while the offer waits for the user
     // would close the window under the offer.
@@ -146,6 +152,24 @@ void TMainForm::StopConvBitBtnClick()
         ConversionRun->Cancel();
 }
 
+void TMainForm::CloseForSignal()
+{
+    ClosingForSignal = true;
+    StopConvBitBtnClick();
+    // A box or menu open now is answered as if cancelled.
+    if (QWidget *popup = QApplication::activePopupWidget())
+        popup->close();
+    if (QWidget *modal = QApplication::activeModalWidget())
+        modal->close();
+    // Closing from inside a wait (the run's, a box's) would free what the
+    // waiting routine still uses: the window closes once every wait is left.
+    if (ConversionRunning() || QThread::currentThread()->loopLevel() > 1) {
+        QTimer::singleShot(10, this, &TMainForm::CloseForSignal);
+        return;
+    }
+    ExitActionExecute();
+}
+
 void TMainForm::AutoTimerTimer()
 {
     AutoTimer->stop();
@@ -162,7 +186,8 @@ void TMainForm::AutoTimerTimer()
     // Without a display nobody can ever use or close the window, so an
     // automatic run ends the program whatever its outcome; the status tells
     // the caller whether the file was made.
-    if (started && TDialogs::headless()) {
+    // A signal that came during the run closes the window itself.
+    if (started && TDialogs::headless() && !ClosingForSignal) {
         // A refusal before the run has already been written out by its box.
         const QString outcome = MessageText(OutcomeMessageId(LastRunOutcome));
         if (!outcome.isEmpty())
