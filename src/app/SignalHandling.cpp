@@ -2,6 +2,8 @@
 
 #include <QSocketNotifier>
 
+#include <iterator>
+
 #ifdef Q_OS_UNIX
 #include <cerrno>
 #include <csignal>
@@ -16,6 +18,8 @@ namespace {
 // handler writes into and the notifier reads from.
 int SignalPipe[2] = {-1, -1};
 constexpr int HandledSignals[] = {SIGTERM, SIGINT, SIGHUP};
+// What was there before, given back when the handling ends.
+struct sigaction Previous[std::size(HandledSignals)];
 
 void WriteSignalNumber(int _signal)
 {
@@ -41,8 +45,8 @@ TSignalHandling::TSignalHandling(TOnSignal _onSignal) : FOnSignal(std::move(_onS
     sigemptyset(&action.sa_mask);
     // Slow calls go on after the handler, as if nothing had happened.
     action.sa_flags = SA_RESTART;
-    for (const int signal : HandledSignals)
-        ::sigaction(signal, &action, nullptr);
+    for (size_t i = 0; i < std::size(HandledSignals); ++i)
+        ::sigaction(HandledSignals[i], &action, &Previous[i]);
 #endif
 }
 
@@ -51,8 +55,8 @@ TSignalHandling::~TSignalHandling()
 #ifdef Q_OS_UNIX
     if (!FNotifier)
         return;
-    for (const int signal : HandledSignals)
-        ::signal(signal, SIG_DFL);
+    for (size_t i = 0; i < std::size(HandledSignals); ++i)
+        ::sigaction(HandledSignals[i], &Previous[i], nullptr);
     FNotifier.reset();
     ::close(SignalPipe[0]);
     ::close(SignalPipe[1]);

@@ -186,13 +186,14 @@ void TMainForm::AutoTimerTimer()
     // Without a display nobody can ever use or close the window, so an
     // automatic run ends the program whatever its outcome; the status tells
     // the caller whether the file was made.
-    // A signal that came during the run closes the window itself.
-    if (started && TDialogs::headless() && !ClosingForSignal) {
+    if (started && TDialogs::headless()) {
         // A refusal before the run has already been written out by its box.
         const QString outcome = MessageText(OutcomeMessageId(LastRunOutcome));
         if (!outcome.isEmpty())
             std::fprintf(stderr, "frobnik: %s\n", qUtf8Printable(outcome));
-        QCoreApplication::exit(LastRunOutcome == TRunOutcome::Converted ? 0 : 1);
+        // After a signal the window closes as on Exit, and the signal gives the status.
+        if (!ClosingForSignal)
+            QCoreApplication::exit(LastRunOutcome == TRunOutcome::Converted ? 0 : 1);
     }
 }
 
