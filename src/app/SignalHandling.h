@@ -9,7 +9,8 @@ class QSocketNotifier;
 // program to end (SIGTERM, SIGINT from Ctrl-C, SIGHUP). The handler itself
 // only writes the signal's number into a pipe; the event loop reads it, also
 // inside the nested wait of a running conversion, and hands it to _onSignal,
-// where the program's own routines may run.
+// where the program's own routines may run. One at a time: the handler has
+// one pipe to write into.
 class TSignalHandling
 {
 public:
