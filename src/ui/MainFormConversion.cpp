@@ -156,14 +156,20 @@ void TMainForm::CloseForSignal()
 {
     ClosingForSignal = true;
     StopConvBitBtnClick();
-    // A box or menu open now is answered as if cancelled.
-    if (QWidget *popup = QApplication::activePopupWidget())
+    // A box or menu open now is answered as if cancelled; its routine must
+    // return before the window may close.
+    bool waiting = ConversionRunning();
+    if (QWidget *popup = QApplication::activePopupWidget()) {
         popup->close();
-    if (QWidget *modal = QApplication::activeModalWidget())
+        waiting = true;
+    }
+    if (QWidget *modal = QApplication::activeModalWidget()) {
         modal->close();
+        waiting = true;
+    }
     // Closing from inside a wait (the run's, a box's) would free what the
     // waiting routine still uses: the window closes once every wait is left.
-    if (ConversionRunning() || QThread::currentThread()->loopLevel() > 1) {
+    if (waiting || QThread::currentThread()->loopLevel() > 1) {
         QTimer::singleShot(10, this, &TMainForm::CloseForSignal);
         return;
     }

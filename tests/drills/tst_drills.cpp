@@ -663,6 +663,28 @@ private slots:
         QCOMPARE(ChildrenOf(getpid()), QList<pid_t>());
     }
 
+    // A box waiting for an answer (the update offer after a run) is answered
+    // No, and the window closes only once the box is gone: closing under it
+    // would free what the routine that asked still uses.
+    void signalWhileABoxWaits()
+    {
+        TDialogs::setTestMode(false);
+        TDialogs::setShowBoxesHeadless(true);
+        const auto restore = qScopeGuard([]() {
+            TDialogs::setShowBoxesHeadless(false);
+            TDialogs::setTestMode(true);
+        });
+        bool shownWhenAsked = false;
+        QTimer::singleShot(200, Form.get(), [&]() {
+            shownWhenAsked = Form->isVisible() && QApplication::activeModalWidget();
+            Form->CloseForSignal();
+            shownWhenAsked = shownWhenAsked && Form->isVisible();
+        });
+        QVERIFY(!TDialogs::Confirm(Form.get(), "Frobnik", "Download the new version?"));
+        QVERIFY(shownWhenAsked);
+        QTRY_VERIFY(Form->isHidden());
+    }
+
     // Killed outright, the program cannot stop its child; the kernel does.
     void killedProgramLeavesNoChild_data()
     {
