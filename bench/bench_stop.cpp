@@ -1,10 +1,13 @@
 // Times the Stop button of the real main window during an encoder step: from
 // the click until the encoder has exited, until it has been reaped, and until
-// the window is idle again with the cancelled outcome shown.
+// the window is idle again with the cancelled outcome shown. With "signal"
+// the stop is a SIGTERM to the program instead, handled as the program
+// handles it (the window then closes, so each run has a window of its own).
 //
-// Usage: bench_stop <program folder> <source file> <output file> <runs> <stop after ms>
+// Usage: bench_stop <program folder> <source file> <output file> <runs> <stop after ms> [signal]
 // Prints one line per run and the medians, in milliseconds.
 
+#include "app/SignalHandling.h"
 #include "conversion/EncoderProgram.h"
 #include "localization/TextIds.h"
 #include "support/Sound.h"
@@ -23,7 +26,10 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
+#include <cstring>
+#include <memory>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -100,29 +106,40 @@ int main(int argc, char *argv[])
     const QString output = QString::fromLocal8Bit(argv[3]);
     const int runs = std::max(1, std::atoi(argv[4]));
     const int stopAfterMs = std::max(0, std::atoi(argv[5]));
+    const bool bySignal = argc > 6 && std::strcmp(argv[6], "signal") == 0;
     SetProgramFolder(QString::fromLocal8Bit(argv[1]));
     SetSoundPlayer([](const QString &) {});
     TDialogs::setTestMode(true);
 
-    TMainForm form;
-    form.show();
-    form.SelectSource(source);
-    form.OutFormatComboBox->setCurrentIndex(
-        form.OutFormatComboBox->findText(QStringLiteral("MP4")));
-    form.OutFormatComboBoxChange();
+    std::unique_ptr<TMainForm> form;
+    TSignalHandling signalHandling([&form](int) {
+        if (form)
+            form->CloseForSignal();
+    });
+    const auto newForm = [&]() {
+        form = std::make_unique<TMainForm>();
+        form->show();
+        form->SelectSource(source);
+        form->OutFormatComboBox->setCurrentIndex(
+            form->OutFormatComboBox->findText(QStringLiteral("MP4")));
+        form->OutFormatComboBoxChange();
+    };
+    newForm();
 
     std::vector<double> exited, reaped, idle;
     int failures = 0;
     for (int run = 0; run < runs; ++run) {
         QFile::remove(output);
-        form.OutVideoFileBEdit->setText(output);
-        form.EnableFormatControls(true);
+        if (bySignal && run > 0)
+            newForm();
+        form->OutVideoFileBEdit->setText(output);
+        form->EnableFormatControls(true);
 
         std::atomic<bool> watching{false};
         TClock::time_point clickAt, exitedAt, reapedAt;
         std::thread watcher;
         bool found = false;
-        QTimer::singleShot(stopAfterMs, &form, [&]() {
+        QTimer::singleShot(stopAfterMs, form.get(), [&]() {
             const pid_t child = FindChild();
             found = child != 0;
             clickAt = TClock::now();
@@ -144,9 +161,12 @@ int main(int argc, char *argv[])
                     }
                 });
             }
-            form.StopConvBitBtn->click();
+            if (bySignal)
+                ::kill(::getpid(), SIGTERM);
+            else
+                form->StopConvBitBtn->click();
         });
-        form.ConvertBitBtnClick();
+        form->ConvertBitBtnClick();
         const TClock::time_point idleAt = TClock::now();
         if (watcher.joinable()) {
             // The child is reaped before the run returns; give the watcher a moment to see it.
@@ -154,11 +174,13 @@ int main(int argc, char *argv[])
             watching = false;
             watcher.join();
         }
-        const bool cancelled = form.InfoLabel->text() == form.LNGA.value(miCancelled);
+        const bool cancelled = form->InfoLabel->text() == form->LNGA.value(miCancelled);
         if (!found || !cancelled || QFile::exists(output) || reapedAt == TClock::time_point()) {
             ++failures;
-            std::printf("run %d: not measured (child found: %d, cancelled: %d)\n", run + 1,
-                        int(found), int(cancelled));
+            std::printf("run %d: not measured (child found: %d, cancelled: %d, output left: %d, "
+                        "reaping seen: %d)\n",
+                        run + 1, int(found), int(cancelled), int(QFile::exists(output)),
+                        int(reapedAt != TClock::time_point()));
             continue;
         }
         exited.push_back(Ms(clickAt, exitedAt));

@@ -6,8 +6,9 @@
     encoder command run directly, for MP4 and MP3: several runs each, medians
     and ratio. The fixed one-second delay of the automatic start is reported
     separately.
-(b) Time from a Stop click in the real window to the encoder being gone
-    (helper bench_stop, built from bench/).
+(b) Time from a Stop click in the real window to the encoder being gone,
+    and from a SIGTERM to the program to the same (helper bench_stop, built
+    from bench/).
 (c) Frobnik's own CPU use while it waits on a running encoder.
 
 Usage: bench/run_bench.py [--build DIR] [--runs N] [--no-build]
@@ -149,14 +150,16 @@ def bench_stop(build, root, runs):
     helper = build / "bench" / "bench_stop"
     clip = root / "media" / "long.mkv"
     out = root / "stop-out.mp4"
-    print(f"(b) Stop click -> encoder gone, {runs} runs, stop 1.5 s into the encoder step")
-    proc = subprocess.run([str(helper), str(build / "bin"), str(clip), str(out), str(runs),
-                           "1500"], env=isolated_env(root / "stop"), capture_output=True,
-                          text=True, timeout=600)
-    for line in proc.stdout.splitlines():
-        print("    " + line)
-    if proc.returncode != 0:
-        print("    helper failed: " + proc.stderr.strip()[-500:])
+    for mode, what in (("", "Stop click"), ("signal", "SIGTERM")):
+        print(f"(b) {what} -> encoder gone, {runs} runs, 1.5 s into the encoder step")
+        proc = subprocess.run([str(helper), str(build / "bin"), str(clip), str(out), str(runs),
+                               "1500"] + ([mode] if mode else []),
+                              env=isolated_env(root / f"stop{mode}"), capture_output=True,
+                              text=True, timeout=600)
+        for line in proc.stdout.splitlines():
+            print("    " + line)
+        if proc.returncode != 0:
+            print("    helper failed: " + proc.stderr.strip()[-500:])
 
 
 def bench_cpu(program, root, runs):

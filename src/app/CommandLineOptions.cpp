@@ -70,11 +70,12 @@ TCommandLineOptions ParseCommandLineOptions(const QStringList &_arguments,
 
     // Source: a file given with "-inName=", else a file as the first argument.
     QString source = option(u"-inName=");
-    if (source.isEmpty() && FileExists(_arguments[1]))
+    // A FIFO, device or socket counts as missing: reading it could block.
+    if (source.isEmpty() && RegularFileExists(_arguments[1]))
         source = _arguments[1];
     // Made absolute here, against the folder the caller started us in: the
     // probe runs in the program folder and the output name is derived from it.
-    if (!source.isEmpty() && FileExists(source))
+    if (!source.isEmpty() && RegularFileExists(source))
         o.coSourceFileName = QFileInfo(source).absoluteFilePath();
 
     // Quality: a missing option means source quality.

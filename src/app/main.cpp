@@ -1,4 +1,5 @@
 #include "app/InfoRequest.h"
+#include "app/SignalHandling.h"
 #include "conversion/EncoderProgram.h"
 #include "support/BuildInfo.h"
 #include "support/PathUtils.h"
@@ -23,7 +24,18 @@ int main(int argc, char *argv[])
         QIcon(
             JoinPath(ProgramFolder(), QStringLiteral("icons/hicolor/256x256/apps/frobnik.png")))));
 
+    // Installed before the window comes up: a signal that arrives during
+    // start-up waits in the pipe until the event loop runs.
+    TMainForm *form = nullptr;
+    TSignalHandling signalHandling([&form](int) {
+        if (form)
+            form->CloseForSignal();
+    });
+
     TMainForm window;
+    form = &window;
     window.show();
-    return app.exec();
+    const int status = app.exec();
+    // A program ended by a signal says so, whatever its last run did.
+    return signalHandling.ExitStatus() != 0 ? signalHandling.ExitStatus() : status;
 }

@@ -29,6 +29,10 @@ void TieChildToParent(QProcess &_process)
 #ifdef Q_OS_LINUX
     const pid_t parent = ::getpid();
     _process.setChildProcessModifier([parent]() {
+        // A group of its own keeps the terminal's Ctrl-C (sent to the whole
+        // foreground group) from reaching the child: the program stops it
+        // itself, as Stop does, and the run ends as cancelled.
+        ::setpgid(0, 0);
         ::prctl(PR_SET_PDEATHSIG, SIGKILL);
         // The parent may have died between the fork and the line above.
         if (::getppid() != parent)

@@ -28,7 +28,8 @@ TChildCommand JoinCommand(const QStringList &_files, const QString &_joinedFile)
 
 // Makes a child started by _process die with this program: the kernel ends
 // it when the program dies, even of SIGKILL, so no encoder or join goes on
-// writing for nobody. Call before start().
+// writing for nobody. The child gets a process group of its own, so signals
+// from the terminal reach only the program. Call before start().
 void TieChildToParent(class QProcess &_process);
 
 class TChildRunner

@@ -12,7 +12,6 @@
 #include <QFileInfo>
 #include <QLocale>
 #include <QLockFile>
-#include <QRegularExpression>
 
 #include <memory>
 
@@ -80,12 +79,11 @@ bool HoldOutputName(const QString &_appDataDir, const QString &_outFileName,
 // not _fileName exists: "clip.mp4" gives "clip[1].mp4", "clip[4].mp4" "clip[5].mp4".
 QString NextNumberedName(const QString &_fileName)
 {
-    const QString ext = ExtractFileExt(_fileName);
-    const QString base = _fileName.left(_fileName.size() - ext.size());
-    static const QRegularExpression numbered(QStringLiteral("^(.*)\\[(\\d{1,9})\\]$"));
-    const QRegularExpressionMatch m = numbered.match(base);
-    if (m.hasMatch() && !m.captured(1).contains(u'[') && !m.captured(1).contains(u']'))
-        return m.captured(1) + u'[' + QString::number(m.captured(2).toLongLong() + 1) + u']' + ext;
+    QString base;
+    QString ext;
+    qint64 number = 0;
+    if (SplitNumberedName(_fileName, base, number, ext))
+        return base + u'[' + QString::number(number + 1) + u']' + ext;
     return base + QStringLiteral("[1]") + ext;
 }
 
@@ -311,9 +309,11 @@ TRunOutcome TConversionRun::Run(const TRunRequest &_request, TVSourceInfo &_sour
     // kinds) decides what the source needs on top of the plain arguments.
     BuildEncoderArguments(settings, _request.Presets, arguments, nullptr, &_source);
 
-    int r = 0;
+    // A FIFO, device or socket is refused like a missing source: the
+    // encoder would wait on it for ever.
+    int r = !_source.vsIsFolderToConcat && !RegularFileExists(_source.vsFileName) ? -1 : 0;
     FCopyVOBFileName.clear();
-    if (_source.vsIsFolderToConcat &&
+    if (r == 0 && _source.vsIsFolderToConcat &&
         (_source.vsIsDVD || NeedBinaryJoin(_source.vsFFMpegOutText))) {
         FCopyVOBFileName = out + QStringLiteral(".VOB");
         // A file of that name was not written by this run: it may be the
@@ -336,8 +336,16 @@ TRunOutcome TConversionRun::Run(const TRunRequest &_request, TVSourceInfo &_sour
     // starts (another program's, made during the join) is never this run's.
     FOutputMayBeOurs = !FileExists(out);
     qint64 outputMs = -1;
+    // Only a progress file we have just made ourselves is handed to the
+    // encoder; without one there is no encoder step.
+    std::unique_ptr<THeldFile> progressFile;
     if (r == 0 && !FCancelRequested) {
-        FProgressFileName = NewProgressFileName(_request.AppDataDir);
+        progressFile = NewProgressFile(_request.AppDataDir);
+        FProgressFileName = progressFile ? progressFile->FileName() : QString();
+        if (!progressFile)
+            r = -1;
+    }
+    if (r == 0 && !FCancelRequested) {
         r = RunEncoder(arguments, _source, _observer, nullptr);
 
         if (settings.CopySounds && arguments.contains(CopySoundsMapping) && !FCancelRequested &&

@@ -4,10 +4,13 @@
 #include "support/PathUtils.h"
 #include "support/TextUtils.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLockFile>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 
 QString SourceMediaFilter()
 {
@@ -55,7 +58,9 @@ QStringList RegularFilesOf(const QString &_folder, const QString &_lowerExt)
     // title order.
     const QStringList entries = QDir(_folder).entryList(QDir::Files, QDir::Name);
     for (const QString &name : entries) {
-        if (_lowerExt.isEmpty() || AsciiLowerCase(ExtractFileExt(name)) == _lowerExt)
+        // A link to a FIFO or a device passes the filter above.
+        if ((_lowerExt.isEmpty() || AsciiLowerCase(ExtractFileExt(name)) == _lowerExt) &&
+            RegularFileExists(JoinPath(_folder, name)))
             names.append(name);
     }
     return names;
@@ -85,24 +90,7 @@ QByteArray ConcatListLine(const QString &_path)
 }
 
 namespace {
-enum class TReserve
-{
-    Taken,
-    Reserved,
-    Unwritable
-};
-
-TReserve TryReserve(const QString &_name)
-{
-    const QFileInfo info(_name);
-    if (info.exists() || info.isSymLink())
-        return TReserve::Taken;
-    QFile file(_name);
-    if (file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
-        return TReserve::Reserved;
-    // Lost a race to another copy of the program, or the folder refuses us.
-    return QFileInfo(_name).exists() ? TReserve::Taken : TReserve::Unwritable;
-}
+constexpr int TempNumbers = 10000;
 
 QString TempName(const QString &_dir, const QString &_prefix, int _n)
 {
@@ -114,30 +102,66 @@ bool CanBeListed(const QString &_name)
 {
     return !_name.contains(u'\n') && !_name.contains(u'\r');
 }
+
+// A copy that has made its file this very moment may not hold it yet.
+constexpr qint64 StaleAfterSeconds = 10;
 } // namespace
 
-QString DrawTempFileName(const QString &_dir, const QString &_prefix)
+std::unique_ptr<THeldFile> DrawTempFile(const QString &_dir, const QString &_prefix)
 {
-    constexpr int Numbers = 10000;
-    QString name;
+    bool taken = false;
     for (int attempt = 0; attempt < 100; ++attempt) {
-        name = TempName(_dir, _prefix, int(QRandomGenerator::global()->bounded(Numbers)));
-        if (TryReserve(name) != TReserve::Taken)
-            return name;
+        const QString name =
+            TempName(_dir, _prefix, int(QRandomGenerator::global()->bounded(TempNumbers)));
+        if (auto held = THeldFile::CreateNew(name, &taken))
+            return held;
+        if (!taken)
+            return nullptr;
     }
     // Draws keep hitting taken names: the folder is crowded, so look for a
     // free number in order rather than draw for ever.
-    for (int n = 0; n < Numbers; ++n) {
-        const QString candidate = TempName(_dir, _prefix, n);
-        if (TryReserve(candidate) != TReserve::Taken)
-            return candidate;
+    for (int n = 0; n < TempNumbers; ++n) {
+        if (auto held = THeldFile::CreateNew(TempName(_dir, _prefix, n), &taken))
+            return held;
+        if (!taken)
+            return nullptr;
     }
-    return name;
+    return nullptr;
 }
 
-QString NewProgressFileName(const QString &_appDataDir)
+std::unique_ptr<THeldFile> NewProgressFile(const QString &_appDataDir)
 {
-    return DrawTempFileName(_appDataDir, QStringLiteral("progress"));
+    return DrawTempFile(_appDataDir, QStringLiteral("progress"));
+}
+
+void RemoveStaleTemporaries(const QString &_appDataDir)
+{
+    if (!DirectoryExists(_appDataDir))
+        return;
+    const QDir dir(_appDataDir);
+    static const QRegularExpression tempName(
+        QStringLiteral("^(progress|concat)(0|[1-9][0-9]{0,3})\\.txt$"));
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    // With System, links (dangling ones too) are seen: nobody of ours makes one.
+    const QFileInfoList temps =
+        dir.entryInfoList({QStringLiteral("progress*.txt"), QStringLiteral("concat*.txt")},
+                          QDir::Files | QDir::System | QDir::Hidden);
+    for (const QFileInfo &entry : temps) {
+        if (!tempName.match(entry.fileName()).hasMatch())
+            continue;
+        const bool old = entry.lastModified().toUTC().secsTo(now) > StaleAfterSeconds;
+        if (entry.isSymLink() || (old && !IsHeldFile(entry.filePath())))
+            QFile::remove(entry.filePath());
+    }
+    // A lock whose holder has died is taken over, and taking it removes it.
+    const QStringList locks =
+        dir.entryList({QStringLiteral("output-*.lock")}, QDir::Files | QDir::Hidden);
+    for (const QString &name : locks) {
+        QLockFile lock(dir.filePath(name));
+        lock.setStaleLockTime(0);
+        if (lock.tryLock(0))
+            lock.unlock();
+    }
 }
 
 TFolderFiles CollectFolderFiles(const QString &_folder, bool &_isDVD, const QString &_appDataDir)
@@ -175,17 +199,14 @@ TFolderFiles CollectFolderFiles(const QString &_folder, bool &_isDVD, const QStr
 
     bool written = false;
     if (!_appDataDir.isEmpty() && QDir().mkpath(_appDataDir)) {
-        const QString listName = DrawTempFileName(_appDataDir, QStringLiteral("concat"));
-        QFile list(listName);
-        if (list.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-            written = list.write(lines) == lines.size();
-            written = list.flush() && written;
-            list.close();
+        std::shared_ptr<THeldFile> list = DrawTempFile(_appDataDir, QStringLiteral("concat"));
+        if (list && list->Write(lines)) {
+            written = true;
+            result.ConcatListFileName = list->FileName();
+            result.ConcatListHold = std::move(list);
+        } else if (list) {
+            QFile::remove(list->FileName());
         }
-        if (written)
-            result.ConcatListFileName = listName;
-        else
-            QFile::remove(listName);
     }
     if (!written) {
         result = TFolderFiles();

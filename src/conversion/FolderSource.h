@@ -1,7 +1,11 @@
 #pragma once
 
+#include "support/PathUtils.h"
+
 #include <QString>
 #include <QStringList>
+
+#include <memory>
 
 // Folder and DVD sources: recognising a media folder and choosing its files.
 
@@ -34,8 +38,9 @@ struct TFolderFiles
 {
     QStringList Files;          // full paths, in chosen order
     QString ConcatListFileName; // empty when nothing was chosen or it could not be written
-    qint64 TotalSize = 0;       // sum of GetFileSizeByAttributes over Files
-    QStringList ProbeInputArgs; // "-i", path, ... (each path one argument)
+    std::shared_ptr<THeldFile> ConcatListHold; // held while the list is in use
+    qint64 TotalSize = 0;                      // sum of GetFileSizeByAttributes over Files
+    QStringList ProbeInputArgs;                // "-i", path, ... (each path one argument)
     bool ListWriteFailed = false;
 };
 
@@ -52,10 +57,15 @@ QString CopyConcatText(const QStringList &_files);
 // ' written as '\''.
 QByteArray ConcatListLine(const QString &_path);
 
-// A free temporary file name _dir + _prefix + N + ".txt", N drawn from 0 to
-// 9999 and drawn again while a file of that name exists. The file is created
-// empty to reserve the name against another copy of the program; when the
-// folder cannot be written the drawn name is returned all the same.
-QString DrawTempFileName(const QString &_dir, const QString &_prefix);
+// A temporary file _dir + _prefix + N + ".txt", N drawn from 0 to 9999 and
+// drawn again while that name is taken, made anew and held by us (a name
+// that is there, whoever made it, is never used). Null when the folder
+// cannot be written or every name is taken.
+std::unique_ptr<THeldFile> DrawTempFile(const QString &_dir, const QString &_prefix);
 // "progress<N>.txt" in _appDataDir.
-QString NewProgressFileName(const QString &_appDataDir);
+std::unique_ptr<THeldFile> NewProgressFile(const QString &_appDataDir);
+
+// Removes from _appDataDir the progress files, concat lists and output locks
+// that copies of the program which died left behind; those of a copy still
+// running are kept.
+void RemoveStaleTemporaries(const QString &_appDataDir);

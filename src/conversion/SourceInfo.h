@@ -3,6 +3,10 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
+
+class THeldFile;
+
 // What probing learned about the source. The inputs are kept as process
 // arguments, in which every path is one argument; their text forms are
 // written from those when they are shown.
@@ -20,6 +24,9 @@ public:
     qint64 vsTotalSourceSize = 0;
     qint64 vsTotalSourceDuration = 0;
     QString vsConcatTXTFileName;
+    // Our hold on that list, so that another copy of the program never takes
+    // it for one left behind.
+    std::shared_ptr<THeldFile> vsConcatHold;
 
     // The encoder's input (` -i "<file>"`, the concat list, or the joined
     // file), the probe's inputs and the files of a byte-wise join.

@@ -447,7 +447,8 @@ bool NeedBinaryJoin(const QString &_probeText)
 
 qint64 GetFileSizeByOpening(const QString &_fileName)
 {
-    if (_fileName.isEmpty() || QFileInfo(_fileName).isDir())
+    // Opening a FIFO for reading would wait for a writer for ever.
+    if (!RegularFileExists(_fileName))
         return -1;
     QFile file(_fileName);
     if (!file.open(QIODevice::ReadOnly))
@@ -470,6 +471,7 @@ void DiscardConcatList(TVSourceInfo &_info)
     if (!_info.vsConcatTXTFileName.isEmpty() && FileExists(_info.vsConcatTXTFileName))
         QFile::remove(_info.vsConcatTXTFileName);
     _info.vsConcatTXTFileName.clear();
+    _info.vsConcatHold.reset();
 }
 
 bool ProbeSource(const QString &_path, TVSourceInfo &_info, const QString &_appDataDir)
@@ -497,6 +499,7 @@ bool ProbeSource(const QString &_path, TVSourceInfo &_info, const QString &_appD
                                _info.vsIsDVD, _appDataDir);
         listWritten = !files.ListWriteFailed;
         _info.vsConcatTXTFileName = files.ConcatListFileName;
+        _info.vsConcatHold = files.ConcatListHold;
         _info.vsTotalSourceSize = files.TotalSize;
         _info.vsCopyConcatFiles = files.Files;
         _info.vsProbeInputArgs = files.ProbeInputArgs;
@@ -505,6 +508,10 @@ bool ProbeSource(const QString &_path, TVSourceInfo &_info, const QString &_appD
                         QStringLiteral("0"),  QStringLiteral("-i"),     _info.vsConcatTXTFileName};
         _info.vsIsFolderToConcat = true;
     }
+    // The encoder would wait for ever on a FIFO, or read a device without
+    // end: only regular files are probed.
+    if (!_info.vsIsFolderToConcat && FileExists(_path) && !RegularFileExists(_path))
+        return listWritten;
     _info.vsFFMpegOutText =
         RunAndCapture(EncoderProgramPath(), _info.vsProbeInputArgs, ProgramFolder());
     if (!_info.vsFFMpegOutText.isEmpty())

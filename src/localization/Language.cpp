@@ -1,9 +1,8 @@
 #include "localization/Language.h"
 
+#include "support/PathUtils.h"
 #include "support/TextUtils.h"
 
-#include <QFile>
-#include <QFileInfo>
 #include <QStringDecoder>
 
 namespace {
@@ -95,15 +94,9 @@ bool ExtractSection(const QString &_text, const QString &N, QStringList &_list)
 
 bool TLanguage::LoadLanguage(const QString &FileName)
 {
-    const QFileInfo info(FileName);
-    if (!info.exists() || !info.isFile() || info.size() > MaxFileSize)
-        return false;
-    QFile file(FileName);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    // Read at most one byte past the limit, in case the file grew meanwhile.
-    const QByteArray bytes = file.read(MaxFileSize + 1);
-    if (bytes.size() > MaxFileSize || file.error() != QFileDevice::NoError)
+    // Only a regular file: a FIFO would hold the start-up for ever.
+    QByteArray bytes;
+    if (!ReadRegularFile(FileName, MaxFileSize, bytes))
         return false;
     return LoadLanguageFromBytes(bytes);
 }

@@ -3,7 +3,6 @@
 #include "support/PathUtils.h"
 #include "support/TextUtils.h"
 
-#include <QFile>
 #include <QStringDecoder>
 
 namespace {
@@ -87,10 +86,11 @@ bool TDevicePresets::LoadPresets(const QString &FileName)
     Clear();
     if (!FileExists(FileName))
         return false;
-    QFile file(FileName);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    LoadFromBytes(file.readAll());
+    // A FIFO in the file's place must not hold the start-up for ever, nor a
+    // link to an endless device eat the memory: such a file gives no presets.
+    QByteArray bytes;
+    if (ReadRegularFile(FileName, MaxFileSize, bytes))
+        LoadFromBytes(bytes);
     return true;
 }
 

@@ -43,6 +43,8 @@ public:
     TDevicePresets() = default;
     // Never fails: a missing or malformed file gives a short or empty list.
     explicit TDevicePresets(const QString &_xmlFileName);
+    // A larger file is not read; nobody writes presets by the megabyte.
+    static constexpr qint64 MaxFileSize = 16 * 1024 * 1024;
 
     // Replaces the list with the presets found in the file's raw bytes.
     void LoadFromBytes(const QByteArray &_bytes);

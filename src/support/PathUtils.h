@@ -1,6 +1,9 @@
 #pragma once
 
+#include <QFile>
 #include <QString>
+
+#include <memory>
 
 // The platform's path separator; the root "/" plays the drive root's part.
 #ifdef Q_OS_WIN
@@ -27,6 +30,12 @@ QString NormalizeDirPath(const QString &Path);
 // "name.ext" when no file of that name exists, else "name[n].ext" with the
 // first free n; a "[n]" already in the name counts on from n + 1.
 QString MakeUniqueFileName(const QString &FileName);
+// The parts of a numbered name "base[n].ext": true when the name part ends
+// in a bracketed number and holds no other bracket before it. A number of
+// more than MaxNameNumberDigits digits is text like any other, so counting
+// on from it can never overflow.
+bool SplitNumberedName(const QString &FileName, QString &Base, qint64 &Number, QString &Ext);
+inline constexpr int MaxNameNumberDigits = 18;
 
 // Shell special-folder numbers we use.
 inline constexpr int CSIDL_APPDATA = 26;
@@ -37,8 +46,13 @@ QString GetSpecialFolderPath(int Folder);
 // letter on Windows), or empty.
 QString GetVolumeLabel(const QString &RootPath);
 
-// True for an existing regular file (a folder of that name does not count).
+// True when anything but a folder is there (a file, a link, a FIFO...): a
+// name that is taken.
 bool FileExists(const QString &Path);
+// True for a regular file, or a link to one: what may be read as a source or
+// a data file. A FIFO, device or socket is not one: reading it can block for
+// ever or never end.
+bool RegularFileExists(const QString &Path);
 bool DirectoryExists(const QString &Path);
 
 // Which file a path names now (device and inode where the platform has
@@ -47,3 +61,44 @@ bool DirectoryExists(const QString &Path);
 QByteArray FileIdentity(const QString &_path);
 // Deletes _path only while it is still the file _identity names.
 bool RemoveIfSameFile(const QString &_path, const QByteArray &_identity);
+
+// The whole of a regular file of at most _maxSize bytes; false (and nothing
+// read) for anything else: a FIFO or device is never opened for a blocking
+// read, a larger file never read into memory.
+bool ReadRegularFile(const QString &_path, qint64 _maxSize, QByteArray &_bytes);
+
+// A file this copy of the program made for its own use and holds while it
+// needs it. Another copy tells a held file from one that a copy which died
+// left behind (IsHeldFile), so it never deletes a running copy's file.
+class THeldFile
+{
+public:
+    // Makes _path anew: a file or link already there is never opened, so a
+    // name is only used when we have just created that file ourselves. Null
+    // when it cannot be made; *_taken then tells whether something was there.
+    static std::unique_ptr<THeldFile> CreateNew(const QString &_path, bool *_taken = nullptr);
+
+    QString FileName() const { return FName; }
+    // Writes _bytes and flushes; false when not all of them were written.
+    bool Write(const QByteArray &_bytes);
+
+private:
+    THeldFile() = default;
+    QString FName; // a file opened by its handle has no name of its own
+    QFile FFile;
+};
+
+// True while a living process holds _path as a THeldFile.
+bool IsHeldFile(const QString &_path);
+
+// A folder only this user can use: it is a folder (not a link to one unless
+// _followLink), this user owns it, and nobody else may write in it. Another
+// user could otherwise plant links there for our temporary names.
+bool IsPrivateFolder(const QString &_path, bool _followLink);
+// _path made a private folder: created with owner-only access when missing
+// (its parent must exist), a folder of ours with a group or other write bit
+// losing it. Empty when it is not, or cannot be made, private.
+QString MakePrivateFolder(const QString &_path, bool _followLink);
+// A new private folder _parent/_prefix + random letters; empty when none can
+// be made.
+QString MakeFreshPrivateFolder(const QString &_parent, const QString &_prefix);

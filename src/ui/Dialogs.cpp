@@ -56,6 +56,21 @@ bool TakeQueuedAnswer(const TMessageRequest &_request, QMessageBox::StandardButt
     return false;
 }
 
+// What a box says, made safe for a terminal: a text from the update
+// service or a file name may carry escape sequences that would move the
+// cursor, retitle the window or hide what went before. Control characters
+// go, line breaks and tabs stay.
+QString TerminalSafeText(const QString &_text)
+{
+    QString safe;
+    safe.reserve(_text.size());
+    for (const QChar c : _text) {
+        if (c == u'\n' || c == u'\t' || c.category() != QChar::Other_Control)
+            safe += c;
+    }
+    return safe;
+}
+
 QMessageBox::StandardButton ShowBox(QWidget *_parent, const TMessageRequest &_request,
                                     QMessageBox::StandardButtons _buttons,
                                     QMessageBox::StandardButton _default)
@@ -67,7 +82,7 @@ QMessageBox::StandardButton ShowBox(QWidget *_parent, const TMessageRequest &_re
     if (TDialogs::headless()) {
         // Nobody can see or answer a box without a display: the text goes to
         // the error stream and the safe answer is taken.
-        std::fprintf(stderr, "frobnik: %s\n", qUtf8Printable(_request.mrText));
+        std::fprintf(stderr, "frobnik: %s\n", qUtf8Printable(TerminalSafeText(_request.mrText)));
         return _buttons.testFlag(QMessageBox::No) ? QMessageBox::No : _default;
     }
     QMessageBox::Icon icon = QMessageBox::Information;

@@ -217,6 +217,11 @@ public:
     qint64 RunNoticeMinMs = RunNoticeAfterMs;
     // Held from start-up to close, as other programs of the family expect.
     std::unique_ptr<QLockFile> AppMutex;
+    // AppDataDir was made for this start alone (no lasting folder could be
+    // used) and goes at close.
+    bool FreshAppDataDir = false;
+    // Set by CloseForSignal: the window is on its way out.
+    bool ClosingForSignal = false;
 
     // --- start-up and closing ---
     void FormCreate();
@@ -305,6 +310,11 @@ public:
     void EmailActionExecute();
     void CheckUpdateActionExecute();
     void AboutActionExecute();
+
+    // A signal asks the program to end: a run stops as Stop stops it, any
+    // open dialog is cancelled, and the window closes as File > Exit closes
+    // it once no wait holds it.
+    void CloseForSignal();
 
     // --- conversion run (MainFormConversion.cpp) ---
     // True from the start of the steps of a run until its outcome is shown.

@@ -16,11 +16,14 @@
 #include "ui/widgets/DropFileEdit.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QThread>
+#include <QTimer>
 
 #include <cstdio>
 
@@ -131,6 +134,9 @@ void TMainForm::ConvertBitBtnClick()
         }
     }
 
+    // The program is ending on a signal: nothing may wait for an answer now.
+    if (ClosingForSignal)
+        return;
     // Before the update offer, whose box waits for the user.
     NotifyRunEnded(outcome, outFileName, runTime.elapsed(), closesWhenDone);
     OfferUpdate();
@@ -181,6 +187,30 @@ void TMainForm::StopConvBitBtnClick()
         ConversionRun->Cancel();
 }
 
+void TMainForm::CloseForSignal()
+{
+    ClosingForSignal = true;
+    StopConvBitBtnClick();
+    // A box or menu open now is answered as if cancelled; its routine must
+    // return before the window may close.
+    bool waiting = ConversionRunning();
+    if (QWidget *popup = QApplication::activePopupWidget()) {
+        popup->close();
+        waiting = true;
+    }
+    if (QWidget *modal = QApplication::activeModalWidget()) {
+        modal->close();
+        waiting = true;
+    }
+    // Closing from inside a wait (the run's, a box's) would free what the
+    // waiting routine still uses: the window closes once every wait is left.
+    if (waiting || QThread::currentThread()->loopLevel() > 1) {
+        QTimer::singleShot(10, this, &TMainForm::CloseForSignal);
+        return;
+    }
+    ExitActionExecute();
+}
+
 void TMainForm::AutoTimerTimer()
 {
     AutoTimer->stop();
@@ -202,7 +232,9 @@ void TMainForm::AutoTimerTimer()
         const QString outcome = MessageText(OutcomeMessageId(LastRunOutcome));
         if (!outcome.isEmpty())
             std::fprintf(stderr, "frobnik: %s\n", qUtf8Printable(outcome));
-        QCoreApplication::exit(LastRunOutcome == TRunOutcome::Converted ? 0 : 1);
+        // After a signal the window closes as on Exit, and the signal gives the status.
+        if (!ClosingForSignal)
+            QCoreApplication::exit(LastRunOutcome == TRunOutcome::Converted ? 0 : 1);
     }
 }
 

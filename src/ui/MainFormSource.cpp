@@ -166,7 +166,8 @@ void TMainForm::SourceFilenameEditChange()
     InfoLabel->repaint();
 
     QString folder = source;
-    const bool valid = FileExists(source) || (FindMediaFolder(folder) && folder == source);
+    // A FIFO, device or socket is no source: the probe would wait on it.
+    const bool valid = RegularFileExists(source) || (FindMediaFolder(folder) && folder == source);
     if (valid) {
         EnableFormatControls(true);
         if (!FProbeDeferred && ProbeSource(source, VideoSourceInfo, AppDataDir)) {

@@ -3,9 +3,11 @@
 #include "ui/MainForm.h"
 
 #include "app/CommandLineOptions.h"
+#include "app/DataFolder.h"
 #include "app/settings/SettingNames.h"
 #include "conversion/CommandLine.h"
 #include "conversion/EncoderProgram.h"
+#include "conversion/FolderSource.h"
 #include "conversion/SourceProbe.h"
 #include "integration/HostLinks.h"
 #include "integration/ShellOpen.h"
@@ -19,7 +21,6 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
-#include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
@@ -36,12 +37,6 @@ QString UserDataFolder()
                              : NormalizeDirPath(appData) + TMainForm::AppTitle + PathDelim;
 }
 
-bool IsWritableFolder(const QString &_path)
-{
-    const QFileInfo info(_path);
-    return info.isDir() && info.isWritable();
-}
-
 // A size text the encoder would accept as a frame size ("640x480 (VGA)" too).
 bool IsFrameSizeText(const QString &_text)
 {
@@ -56,31 +51,23 @@ bool IsFrameSizeText(const QString &_text)
 void TMainForm::FormCreate()
 {
     // The named lock. A second copy does not get it and runs all the same.
-    if (const QString lockFolder = UserDataFolder();
-        !lockFolder.isEmpty() && QDir().mkpath(lockFolder)) {
+    if (const QString lockFolder = MakePrivateFolder(UserDataFolder(), true);
+        !lockFolder.isEmpty()) {
         AppMutex = std::make_unique<QLockFile>(lockFolder + AppTitle + QStringLiteral(".lock"));
         // Held for the whole run, however long: never taken over as stale by age.
         AppMutex->setStaleLockTime(0);
         AppMutex->tryLock(0);
     }
 
-    // The program, sound and data folders.
+    // The program, sound and data folders. The temporary files need a folder
+    // only this user can write in; an installed program folder usually is not one.
     ProgramDir = IncludeTrailingPathDelimiter(ProgramFolder());
     SoundDir = JoinPath(ProgramDir, QStringLiteral("Sounds")) + PathDelim;
-    AppDataDir = UserDataFolder();
-    if (AppDataDir.isEmpty())
-        AppDataDir = ProgramDir;
-    if (!DirectoryExists(AppDataDir))
-        QDir().mkpath(AppDataDir);
-    // The temporary files of a conversion need a folder we may write to; an
-    // installed program folder usually is not one.
-    if (!IsWritableFolder(AppDataDir) && AppDataDir != ProgramDir && IsWritableFolder(ProgramDir))
-        AppDataDir = ProgramDir;
-    if (!IsWritableFolder(AppDataDir)) {
-        const QString temporary = JoinPath(QDir::tempPath(), AppTitle) + PathDelim;
-        if (QDir().mkpath(temporary))
-            AppDataDir = temporary;
-    }
+    const TDataFolderChoice dataFolder = ChooseAppDataDir(UserDataFolder(), ProgramDir);
+    AppDataDir = dataFolder.Folder;
+    FreshAppDataDir = dataFolder.Fresh;
+    // What copies that were killed left there; a running copy's files stay.
+    RemoveStaleTemporaries(AppDataDir);
 
     // The source record, the settings store and the build number.
     VideoSourceInfo.Clear();
@@ -270,6 +257,8 @@ void TMainForm::FormClose()
     }
     // A folder that was chosen but never converted leaves its concat list.
     DiscardConcatList(VideoSourceInfo);
+    if (FreshAppDataDir)
+        QDir().rmdir(AppDataDir);
     UpdateFlow.reset();
     MyReg.reset();
     Language = TLanguage();

@@ -199,7 +199,9 @@ void TestEngineChild::childGetsNullStandardInput()
 
 void TestEngineChild::progressReadWhileChildWrites()
 {
-    const QString progress = NewProgressFileName(Root());
+    const std::unique_ptr<THeldFile> progressFile = NewProgressFile(Root());
+    QVERIFY(progressFile);
+    const QString progress = progressFile->FileName();
     const QString gate = Root() + "gate";
     const QString output = Root() + "out put.mp4";
     qputenv("FROBNIK_FAKE_GATE", QFile::encodeName(gate));

@@ -288,21 +288,25 @@ void TestEngineFolders::tempNamesAvoidTakenOnes()
         if (n != 4321)
             WriteTestFile(dir + QString("progress%1.txt").arg(n), "theirs");
     }
-    const QString name = NewProgressFileName(dir);
-    QCOMPARE(name, dir + "progress4321.txt");
-    QVERIFY(QFileInfo::exists(name));
+    const std::unique_ptr<THeldFile> held = NewProgressFile(dir);
+    QVERIFY(held);
+    QCOMPARE(held->FileName(), dir + "progress4321.txt");
+    QVERIFY(QFileInfo::exists(held->FileName()));
     QCOMPARE(ReadAll(dir + "progress17.txt"), QByteArray("theirs"));
 
-    // Every name taken: an answer all the same, nothing overwritten.
-    const QString crowded = NewProgressFileName(dir);
-    QVERIFY(crowded.startsWith(dir + "progress"));
+    // Every name taken: no name at all, nothing overwritten.
+    QVERIFY(!NewProgressFile(dir));
     QCOMPARE(ReadAll(dir + "progress17.txt"), QByteArray("theirs"));
+    // A folder that is not there gives none either.
+    QVERIFY(!DrawTempFile(Root() + "absent/", "concat"));
 
-    const QString a = DrawTempFileName(Root() + "fresh/", "concat");
-    const QString b = DrawTempFileName(Root() + "fresh/", "concat");
-    QVERIFY(a != b);
-    QVERIFY(
-        QFileInfo(a).fileName().contains(QRegularExpression("^concat([1-9][0-9]{0,3}|0)\\.txt$")));
+    QVERIFY(QDir().mkpath(Root() + "fresh/"));
+    const auto a = DrawTempFile(Root() + "fresh/", "concat");
+    const auto b = DrawTempFile(Root() + "fresh/", "concat");
+    QVERIFY(a && b && a->FileName() != b->FileName());
+    QVERIFY(QFileInfo(a->FileName())
+                .fileName()
+                .contains(QRegularExpression("^concat([1-9][0-9]{0,3}|0)\\.txt$")));
 }
 
 void TestEngineFolders::fileSizes()

@@ -6,6 +6,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 class TestSupport : public QObject
 {
     Q_OBJECT
@@ -26,6 +28,9 @@ private slots:
     void normalizeDirPath();
     void makeUniqueFileName_data();
     void makeUniqueFileName();
+    void readRegularFile_data();
+    void readRegularFile();
+    void heldFiles();
     void playSoundFile();
     void decodeLocalText();
 };
@@ -307,6 +312,15 @@ void TestSupport::makeUniqueFileName_data()
                                            << "dir.mp4";
     QTest::newRow("huge number") << QStringList{"c[99999999999].mp4"} << "c[99999999999].mp4"
                                  << "c[100000000000].mp4";
+    QTest::newRow("18 digits") << QStringList{"c[999999999999999999].mp4"}
+                               << "c[999999999999999999].mp4"
+                               << "c[1000000000000000000].mp4";
+    QTest::newRow("at the integer limit")
+        << QStringList{"c[9223372036854775807].mp4"} << "c[9223372036854775807].mp4"
+        << "c[9223372036854775807][1].mp4";
+    QTest::newRow("beyond any integer")
+        << QStringList{"c[18446744073709551616].mp4"} << "c[18446744073709551616].mp4"
+        << "c[18446744073709551616][1].mp4";
 }
 
 void TestSupport::makeUniqueFileName()
@@ -327,6 +341,87 @@ void TestSupport::makeUniqueFileName()
         QVERIFY(f.open(QIODevice::WriteOnly));
     }
     QCOMPARE(MakeUniqueFileName(dir.filePath(name)), dir.filePath(result));
+}
+
+void TestSupport::readRegularFile_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<bool>("read");
+    QTest::newRow("small file") << "file" << true;
+    QTest::newRow("file at the limit") << "full" << true;
+    QTest::newRow("file over the limit") << "large" << false;
+    QTest::newRow("link to a file") << "link" << true;
+    QTest::newRow("FIFO without a writer") << "fifo" << false;
+    QTest::newRow("link to an endless device") << "zero" << false;
+    QTest::newRow("folder") << "folder" << false;
+    QTest::newRow("missing") << "missing" << false;
+}
+
+void TestSupport::readRegularFile()
+{
+    QFETCH(QString, kind);
+    QFETCH(bool, read);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(kind);
+    const QByteArray bytes(64, 'x');
+    const auto write = [](const QString &_path, const QByteArray &_bytes) {
+        QFile f(_path);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(_bytes);
+    };
+    if (kind == "file" || kind == "full")
+        write(path, bytes.left(kind == "full" ? 64 : 10));
+    else if (kind == "large")
+        write(path, bytes + 'y');
+    else if (kind == "link") {
+        write(dir.filePath("target"), bytes.left(10));
+        QVERIFY(QFile::link(dir.filePath("target"), path));
+    } else if (kind == "fifo")
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    else if (kind == "zero")
+        QVERIFY(QFile::link("/dev/zero", path));
+    else if (kind == "folder")
+        QVERIFY(QDir().mkpath(path));
+    QByteArray got = "stale";
+    QCOMPARE(ReadRegularFile(path, 64, got), read);
+    QCOMPARE(got, read ? bytes.left(kind == "full" ? 64 : 10) : QByteArray());
+}
+
+void TestSupport::heldFiles()
+{
+    QTemporaryDir dir;
+    const QString name = dir.filePath("progress1.txt");
+    bool taken = true;
+    std::unique_ptr<THeldFile> held = THeldFile::CreateNew(name, &taken);
+    QVERIFY(held && !taken);
+    QCOMPARE(held->FileName(), name);
+    QVERIFY(held->Write("abc"));
+    QVERIFY(IsHeldFile(name));
+    // A second hold on the same name, even by the same process, is refused.
+    QVERIFY(!THeldFile::CreateNew(name, &taken));
+    QVERIFY(taken);
+    held.reset();
+    QVERIFY(!IsHeldFile(name));
+    QCOMPARE(QFileInfo(name).size(), 3);
+
+    // A link is taken, whether its target exists or not, and never written through.
+    const QString victim = dir.filePath("victim");
+    for (const QString &target : {victim, dir.filePath("nothing")}) {
+        const QString link = dir.filePath("link-" + QFileInfo(target).fileName());
+        if (target == victim) {
+            QFile f(victim);
+            QVERIFY(f.open(QIODevice::WriteOnly));
+            f.write("mine");
+        }
+        QVERIFY(QFile::link(target, link));
+        QVERIFY(!THeldFile::CreateNew(link, &taken));
+        QVERIFY(taken);
+    }
+    QVERIFY(!QFileInfo::exists(dir.filePath("nothing")));
+    QCOMPARE(QFileInfo(victim).size(), 4);
+    // No folder: not taken, simply impossible.
+    QVERIFY(!THeldFile::CreateNew(dir.filePath("absent/x.txt"), &taken));
+    QVERIFY(!taken);
 }
 
 void TestSupport::playSoundFile()

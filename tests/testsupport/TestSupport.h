@@ -263,6 +263,9 @@ public:
         return file.fileName();
     }
 
+    // Set for every later start, over the home's own environment.
+    QProcessEnvironment ExtraEnvironment;
+
     QString Setting(const QString &_name) const
     {
         QSettings settings(QDir(Config()).filePath(QStringLiteral("qbx/Frobnik.conf")),
@@ -335,6 +338,7 @@ private:
         env.remove(QStringLiteral("DISPLAY"));
         env.remove(QStringLiteral("WAYLAND_DISPLAY"));
         env.remove(QStringLiteral("FROBNIK_ENCODER"));
+        env.insert(ExtraEnvironment);
         return env;
     }
 
