@@ -5,11 +5,11 @@
 
 #include "app/CommandLineOptions.h"
 #include "app/SignalHandling.h"
-#include "testsupport/TestSupport.h"
 #include "localization/Language.h"
 #include "run/RunFixture.h"
 #include "support/PathUtils.h"
 #include "support/TextUtils.h"
+#include "testsupport/TestSupport.h"
 #include "update/TestHttpServer.h"
 
 #include <QApplication>
@@ -189,7 +189,6 @@ QStringList HomeTemporaries(const TProgramHome &_home)
         .entryList({"progress*.txt", "concat*.txt", "output-*.lock"}, QDir::Files);
 }
 
-
 // A small tmpfs mounted for one drill; only root can have one.
 class TSmallDisk
 {
@@ -221,8 +220,8 @@ bool OtherUser(uid_t &_uid, gid_t &_gid)
     const char *name = "frobnik-drill";
     if (getuid() != 0)
         return false;
-    if (!::getpwnam(name) &&
-        !Succeeds("useradd", {"--system", "--no-create-home", "--shell", "/usr/sbin/nologin", name}))
+    if (!::getpwnam(name) && !Succeeds("useradd", {"--system", "--no-create-home", "--shell",
+                                                   "/usr/sbin/nologin", name}))
         return false;
     const passwd *user = ::getpwnam(name);
     if (!user)
@@ -309,9 +308,9 @@ private slots:
         // Long enough that a slow format is still being encoded when a drill
         // strikes, big enough that its output does not fit a small disk.
         QVERIFY(Succeeds("ffmpeg", {"-v", "error", "-y", "-f", "lavfi", "-i",
-                                   "testsrc=size=640x360:rate=25:duration=40", "-f", "lavfi", "-i",
-                                   "sine=frequency=440:duration=40", "-c:v", "mpeg4", "-q:v", "2",
-                                   "-c:a", "mp3", "-shortest", WorkPath("in/long.avi")}));
+                                    "testsrc=size=640x360:rate=25:duration=40", "-f", "lavfi", "-i",
+                                    "sine=frequency=440:duration=40", "-c:v", "mpeg4", "-q:v", "2",
+                                    "-c:a", "mp3", "-shortest", WorkPath("in/long.avi")}));
         ClipBytes = MakeClipBytes();
         QVERIFY(!ClipBytes.isEmpty());
     }
