@@ -109,7 +109,7 @@ int main(int argc, char *argv[])
     const bool bySignal = argc > 6 && std::strcmp(argv[6], "signal") == 0;
     SetProgramFolder(QString::fromLocal8Bit(argv[1]));
     SetSoundPlayer([](const QString &) {});
-    TDialogs::setTestMode(true);
+    TDialogs::SetTestMode(true);
 
     std::unique_ptr<TMainForm> form;
     TSignalHandling signalHandling([&form](int) {

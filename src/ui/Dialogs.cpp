@@ -79,7 +79,7 @@ QMessageBox::StandardButton ShowBox(QWidget *_parent, const TMessageRequest &_re
     if (TakeQueuedAnswer(_request, _default == QMessageBox::Ok ? QMessageBox::Ok : QMessageBox::No,
                          answer))
         return answer;
-    if (TDialogs::headless()) {
+    if (TDialogs::Headless()) {
         // Nobody can see or answer a box without a display: the text goes to
         // the error stream and the safe answer is taken.
         std::fprintf(stderr, "frobnik: %s\n", qUtf8Printable(TerminalSafeText(_request.mrText)));
@@ -100,12 +100,12 @@ QMessageBox::StandardButton ShowBox(QWidget *_parent, const TMessageRequest &_re
 
 } // namespace
 
-void TDialogs::setShowBoxesHeadless(bool _on)
+void TDialogs::SetShowBoxesHeadless(bool _on)
 {
     Seam().dsShowHeadless = _on;
 }
 
-bool TDialogs::headless()
+bool TDialogs::Headless()
 {
     if (Seam().dsTestMode || Seam().dsShowHeadless)
         return false;
@@ -218,37 +218,37 @@ bool TDialogs::Confirm(QWidget *_parent, const QString &_title, const QString &_
                    QMessageBox::Yes | QMessageBox::No, QMessageBox::Yes) == QMessageBox::Yes;
 }
 
-void TDialogs::setNextFileName(const QString &_fileName)
+void TDialogs::SetNextFileName(const QString &_fileName)
 {
     Seam().dsFileNames.enqueue(_fileName);
 }
 
-void TDialogs::setNextAnswer(QMessageBox::StandardButton _answer)
+void TDialogs::SetNextAnswer(QMessageBox::StandardButton _answer)
 {
     Seam().dsAnswers.enqueue(_answer);
 }
 
-void TDialogs::setTestMode(bool _on)
+void TDialogs::SetTestMode(bool _on)
 {
     Seam().dsTestMode = _on;
 }
 
-bool TDialogs::testMode()
+bool TDialogs::TestMode()
 {
     return Seam().dsTestMode;
 }
 
-QList<TFileDialogRequest> TDialogs::fileRequests()
+QList<TFileDialogRequest> TDialogs::FileRequests()
 {
     return Seam().dsFileRequests;
 }
 
-QList<TMessageRequest> TDialogs::messages()
+QList<TMessageRequest> TDialogs::Messages()
 {
     return Seam().dsMessages;
 }
 
-void TDialogs::resetForTest()
+void TDialogs::ResetForTest()
 {
     const bool testMode = Seam().dsTestMode;
     Seam() = TDialogSeam();

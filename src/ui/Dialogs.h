@@ -59,23 +59,23 @@ public:
 
     // True when the program runs without any display (Qt's offscreen or
     // minimal platform) outside tests: no one could ever answer a dialog.
-    static bool headless();
+    static bool Headless();
 
     // --- test seam ---
     // Queued answers are used first-in first-out, one per dialog; an empty
     // file name stands for Cancel.
-    static void setNextFileName(const QString &_fileName);
-    static void setNextAnswer(QMessageBox::StandardButton _answer);
+    static void SetNextFileName(const QString &_fileName);
+    static void SetNextAnswer(QMessageBox::StandardButton _answer);
     // In test mode a dialog with nothing queued is not shown: a file dialog
     // gives Cancel, a confirmation gives No.
-    static void setTestMode(bool _on);
-    static bool testMode();
+    static void SetTestMode(bool _on);
+    static bool TestMode();
     // Real boxes even without a display, for tests that answer them by hand.
-    static void setShowBoxesHeadless(bool _on);
+    static void SetShowBoxesHeadless(bool _on);
     // What was asked for since the last reset, oldest first.
-    static QList<TFileDialogRequest> fileRequests();
-    static QList<TMessageRequest> messages();
-    static void resetForTest();
+    static QList<TFileDialogRequest> FileRequests();
+    static QList<TMessageRequest> Messages();
+    static void ResetForTest();
 };
 
 // "desc|*.a;*.b|desc2|*.c" -> {"desc (*.a *.b)", "desc2 (*.c)"}: Qt's name

@@ -172,7 +172,7 @@ void TMainForm::NotifyRunEnded(TRunOutcome _outcome, const QString &_outFileName
                                bool _closesWhenDone)
 {
     // Without a display there is no desktop to tell; tests ask for it.
-    if (!Notifier || TDialogs::headless() || (TDialogs::testMode() && !RunNoticesInTests))
+    if (!Notifier || TDialogs::Headless() || (TDialogs::TestMode() && !RunNoticesInTests))
         return;
     if (!RunNoticeWanted(_elapsedMs, isActiveWindow(), _closesWhenDone, RunNoticeMinMs))
         return;
@@ -227,7 +227,7 @@ void TMainForm::AutoTimerTimer()
     // Without a display nobody can ever use or close the window, so an
     // automatic run ends the program whatever its outcome; the status tells
     // the caller whether the file was made.
-    if (started && TDialogs::headless()) {
+    if (started && TDialogs::Headless()) {
         // A refusal before the run has already been written out by its box.
         const QString outcome = MessageText(OutcomeMessageId(LastRunOutcome));
         if (!outcome.isEmpty())

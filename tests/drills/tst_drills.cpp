@@ -426,8 +426,8 @@ private slots:
             QCOMPARE(second.InfoLabel->text(), Text(miConverted));
             QCOMPARE(QFileInfo(WorkPath("out/film[1].mp4")).size(), qint64(4096));
         } else {
-            QCOMPARE(TDialogs::messages().size(), 1);
-            QCOMPARE(TDialogs::messages().first().mrText,
+            QCOMPARE(TDialogs::Messages().size(), 1);
+            QCOMPARE(TDialogs::Messages().first().mrText,
                      SubstituteParams(Text(miOutputExists), "film.mp4"));
             QVERIFY(!QFile::exists(WorkPath("out/film[1].mp4")));
         }
@@ -662,11 +662,11 @@ private slots:
     // would free what the routine that asked still uses.
     void signalWhileABoxWaits()
     {
-        TDialogs::setTestMode(false);
-        TDialogs::setShowBoxesHeadless(true);
+        TDialogs::SetTestMode(false);
+        TDialogs::SetShowBoxesHeadless(true);
         const auto restore = qScopeGuard([]() {
-            TDialogs::setShowBoxesHeadless(false);
-            TDialogs::setTestMode(true);
+            TDialogs::SetShowBoxesHeadless(false);
+            TDialogs::SetTestMode(true);
         });
         bool shownWhenAsked = false;
         QTimer::singleShot(200, Form.get(), [&]() {

@@ -23,7 +23,7 @@ private slots:
 
 void TestStartArguments::optionsWinOverSavedSettings()
 {
-    TDialogs::setTestMode(true);
+    TDialogs::SetTestMode(true);
     const QString fake = qEnvironmentVariable("FROBNIK_FAKE_ENCODER");
     if (!fake.isEmpty())
         SetEncoderProgram(fake);

@@ -53,7 +53,7 @@ void TestStartup::initTestCase()
 {
     // These tests look at the update address the language chose.
     qunsetenv("FROBNIK_UPDATE_URL");
-    TDialogs::setTestMode(true);
+    TDialogs::SetTestMode(true);
     const QString fake = qEnvironmentVariable("FROBNIK_FAKE_ENCODER");
     if (!fake.isEmpty())
         SetEncoderProgram(fake);
@@ -62,7 +62,7 @@ void TestStartup::initTestCase()
 void TestStartup::init()
 {
     ResetSettings();
-    TDialogs::resetForTest();
+    TDialogs::ResetForTest();
     SetLocaleFactsForTest(TLocaleFacts{});
     FProgram = std::make_unique<TProgramCopy>();
     QVERIFY(FProgram->Valid());
@@ -286,7 +286,7 @@ void TestStartup::closeRefusedDuringRun()
     QVERIFY(w.isVisible());
     QVERIFY(w.MyReg);
     QVERIFY(!HasSetting("IOutFormat"));
-    QVERIFY(TDialogs::messages().isEmpty());
+    QVERIFY(TDialogs::Messages().isEmpty());
 
     w.StopConvBitBtn->setEnabled(false);
     w.ExitAction->trigger();

@@ -82,14 +82,14 @@ private:
 void TestLayout::initTestCase()
 {
     VerifyPinnedFonts();
-    TDialogs::setTestMode(true);
+    TDialogs::SetTestMode(true);
     SetEncoderProgram(qEnvironmentVariable("FROBNIK_FAKE_ENCODER"));
 }
 
 void TestLayout::init()
 {
     ResetSettings();
-    TDialogs::resetForTest();
+    TDialogs::ResetForTest();
     FProgram = std::make_unique<TProgramFolder>();
     QVERIFY(FProgram->Valid());
     FMedia = std::make_unique<QTemporaryDir>();
@@ -193,7 +193,7 @@ void TestLayout::textsWholeApartAndInside()
     QFETCH(QString, format);
     QFETCH(int, page);
     TMainForm &w = Window(language);
-    TDialogs::setNextFileName(Touch(FMedia->filePath("beach_walk.avi")));
+    TDialogs::SetNextFileName(Touch(FMedia->filePath("beach_walk.avi")));
     w.OpenFileMenuItem->trigger();
     PickItem(w.OutFormatComboBox, format);
     if (format != "FLAC")
@@ -267,7 +267,7 @@ void TestLayout::bannerCaptionWhiteAndLinkNavy()
 {
     QFETCH(QString, language);
     TMainForm &w = Window(language);
-    TDialogs::setNextFileName(Touch(FMedia->filePath("beach_walk.avi")));
+    TDialogs::SetNextFileName(Touch(FMedia->filePath("beach_walk.avi")));
     w.OpenFileMenuItem->trigger();
     QVERIFY(w.AdditionLabel->isEnabled());
     const QImage shot = w.grab().toImage();
@@ -297,7 +297,7 @@ void TestLayout::bannerCaptionWhiteAndLinkNavy()
 void TestLayout::trackBarDrawsNoRange()
 {
     TMainForm &w = Window(QStringLiteral("English"));
-    TDialogs::setNextFileName(Touch(FMedia->filePath("beach_walk.avi")));
+    TDialogs::SetNextFileName(Touch(FMedia->filePath("beach_walk.avi")));
     w.OpenFileMenuItem->trigger();
     PickItem(w.QualityComboBox, w.QualityComboBox->itemText(1));
     QSlider *bar = w.QualityTrackBar;

@@ -37,8 +37,8 @@ public:
     {
         TQBXRegistry(TMainForm::AppTitle).WriteStringPar(QStringLiteral("Language"), "English");
         SetSoundPlayer([this](const QString &_file) { Sounds << QFileInfo(_file).fileName(); });
-        TDialogs::setTestMode(true);
-        TDialogs::resetForTest();
+        TDialogs::SetTestMode(true);
+        TDialogs::ResetForTest();
     }
     ~TRunProgram()
     {

@@ -134,8 +134,8 @@ private slots:
         WriteTestFile(Out, "USER");
         Form->InfoLabel->setText("before");
         StartRun();
-        QCOMPARE(TDialogs::messages().size(), 1);
-        const QString text = TDialogs::messages().first().mrText;
+        QCOMPARE(TDialogs::Messages().size(), 1);
+        const QString text = TDialogs::Messages().first().mrText;
         QCOMPARE(text, SubstituteParams(Text(miOutputExists), "film.mp4"));
         QVERIFY(text.contains("film.mp4"));
         QCOMPARE(Form->InfoLabel->text(), QString("before"));
@@ -162,7 +162,7 @@ private slots:
         StartRun();
         const QString target = JoinPath(OutDir, expected);
         QCOMPARE(Form->OutVideoFileBEdit->text(), target);
-        QVERIFY(TDialogs::messages().isEmpty());
+        QVERIFY(TDialogs::Messages().isEmpty());
         QCOMPARE(Form->InfoLabel->text(), Text(miConverted));
         QCOMPARE(QFileInfo(target).size(), qint64(4096));
         for (const QString &name : existing)
@@ -203,9 +203,9 @@ private slots:
             Form->OutSizeComboBox->setEditText("abc");
         }
         StartRun();
-        QCOMPARE(TDialogs::messages().size(), 1);
-        QCOMPARE(TDialogs::messages().first().mrText, Text(TMessageIndex(message)));
-        QVERIFY(!TDialogs::messages().first().mrText.isEmpty());
+        QCOMPARE(TDialogs::Messages().size(), 1);
+        QCOMPARE(TDialogs::Messages().first().mrText, Text(TMessageIndex(message)));
+        QVERIFY(!TDialogs::Messages().first().mrText.isEmpty());
         QCOMPARE(Form->InfoLabel->text(), Text(miPreparing));
         QCOMPARE(EncoderRuns().size(), 0);
         QVERIFY(!QFile::exists(Out));
@@ -255,7 +255,7 @@ private slots:
         // The open button follows the file, also when the run deleted it.
         QCOMPARE(Form->OpenFileBitBtn->isEnabled(), outputKept);
         QCOMPARE(NewTemporaries(), QStringList());
-        QVERIFY(TDialogs::messages().isEmpty());
+        QVERIFY(TDialogs::Messages().isEmpty());
         VerifyIdle();
     }
 

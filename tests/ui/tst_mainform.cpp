@@ -99,7 +99,7 @@ private:
 
 void TestMainForm::initTestCase()
 {
-    TDialogs::setTestMode(true);
+    TDialogs::SetTestMode(true);
     const QString fake = qEnvironmentVariable("FROBNIK_FAKE_ENCODER");
     QVERIFY2(!fake.isEmpty(), "the fake encoder is needed");
     SetEncoderProgram(fake);
@@ -108,7 +108,7 @@ void TestMainForm::initTestCase()
 void TestMainForm::init()
 {
     ResetSettings();
-    TDialogs::resetForTest();
+    TDialogs::ResetForTest();
     SetLocaleFactsForTest(TLocaleFacts{});
     qunsetenv("FROBNIK_FAKE_PRINT");
     FProgram = std::make_unique<TProgramFolder>();
@@ -140,7 +140,7 @@ TMainForm &TestMainForm::Window()
 
 void TestMainForm::ChooseSourceFile(const QString &_path)
 {
-    TDialogs::setNextFileName(_path);
+    TDialogs::SetNextFileName(_path);
     Window().OpenFileMenuItem->trigger();
     QCOMPARE(Window().SourceFilenameEdit->text(), _path);
 }
@@ -585,10 +585,10 @@ void TestMainForm::outputNameThroughDialogs()
     const auto choose = [&]() {
         if (source.endsWith('/')) {
             // The folder dialog hands back a folder without a separator.
-            TDialogs::setNextFileName(MediaPath(source.chopped(1)));
+            TDialogs::SetNextFileName(MediaPath(source.chopped(1)));
             w.OpenFolderMenuItem->trigger();
         } else {
-            TDialogs::setNextFileName(MediaPath(source));
+            TDialogs::SetNextFileName(MediaPath(source));
             w.OpenFileMenuItem->trigger();
         }
     };
@@ -613,11 +613,11 @@ void TestMainForm::folderWithoutMediaChangesNothing()
     Touch(MediaPath("notes/readme.txt"));
     TMainForm &w = Window();
     const QString before = w.SourceFilenameEdit->text();
-    TDialogs::setNextFileName(MediaPath("notes"));
+    TDialogs::SetNextFileName(MediaPath("notes"));
     w.OpenFolderMenuItem->trigger();
     QCOMPARE(w.SourceFilenameEdit->text(), before);
     QVERIFY(w.OpenFolderMenuItem->isChecked());
-    QVERIFY(TDialogs::messages().isEmpty());
+    QVERIFY(TDialogs::Messages().isEmpty());
 }
 
 void TestMainForm::cancelledDialogStillSwitchesMode()
@@ -632,22 +632,22 @@ void TestMainForm::cancelledDialogStillSwitchesMode()
     QVERIFY(w.OpenFileMenuItem->isChecked());
     QVERIFY(!w.OpenFolderMenuItem->isChecked());
     QCOMPARE(iconImage(w.OpenBitBtn->icon()), iconImage(w.ImageList16x32.Glyph(0)));
-    QCOMPARE(TDialogs::fileRequests().size(), 1);
-    const TFileDialogRequest request = TDialogs::fileRequests().constFirst();
+    QCOMPARE(TDialogs::FileRequests().size(), 1);
+    const TFileDialogRequest request = TDialogs::FileRequests().constFirst();
     QVERIFY(!request.fdPickFolder);
     QCOMPARE(request.fdTitle, w.Text(TextIds::SourceDialogTitle));
     QVERIFY(request.fdFilter.startsWith("Video/Audio (mp4, flv, mkv"));
     QVERIFY(request.fdFilter.endsWith("|VOB|*.vob|All files (*.*)|*.*"));
     // The open button follows the mode: now the file dialog again.
     QTest::mouseClick(w.OpenBitBtn, Qt::LeftButton);
-    QCOMPARE(TDialogs::fileRequests().size(), 2);
-    QVERIFY(!TDialogs::fileRequests().at(1).fdPickFolder);
+    QCOMPARE(TDialogs::FileRequests().size(), 2);
+    QVERIFY(!TDialogs::FileRequests().at(1).fdPickFolder);
     w.SetOpenAsFolder(true);
     QTest::mouseClick(w.OpenBitBtn, Qt::LeftButton);
-    QVERIFY(TDialogs::fileRequests().at(2).fdPickFolder);
+    QVERIFY(TDialogs::FileRequests().at(2).fdPickFolder);
     // The File menu's entries follow the open button.
     w.OpenSourceFileAction->trigger();
-    QVERIFY(!TDialogs::fileRequests().at(3).fdPickFolder);
+    QVERIFY(!TDialogs::FileRequests().at(3).fdPickFolder);
     w.OpenBitBtn->setEnabled(false);
     w.OpenSourceFolderActionUpdate();
     QVERIFY(!w.OpenSourceFolderAction->isEnabled());
@@ -696,7 +696,7 @@ void TestMainForm::dropOnSource()
         QVERIFY(w.ConvertBitBtn->isEnabled());
         QVERIFY(!w.OutVideoFileBEdit->text().isEmpty());
     }
-    QVERIFY(TDialogs::messages().isEmpty());
+    QVERIFY(TDialogs::Messages().isEmpty());
 }
 
 void TestMainForm::dropOnOutputRefused()
@@ -799,9 +799,9 @@ void TestMainForm::outputDialogRequest()
     else
         PickItem(w.OutFormatComboBox, format);
     w.OutVideoFileBEdit->setText(MediaPath("sub/out.mp4"));
-    TDialogs::setNextFileName(MediaPath("chosen.flac"));
+    TDialogs::SetNextFileName(MediaPath("chosen.flac"));
     QTest::mouseClick(w.OpenOutSpeedButton, Qt::LeftButton);
-    const TFileDialogRequest request = TDialogs::fileRequests().constLast();
+    const TFileDialogRequest request = TDialogs::FileRequests().constLast();
     QTEST(request.fdFilterIndex, "filterIndex");
     QTEST(request.fdDefaultExt, "defaultExt");
     QCOMPARE(request.fdFolder, MediaPath("sub"));
@@ -940,7 +940,7 @@ void TestMainForm::languageSwitchWithFolderSource()
     Touch(MediaPath("clips/a.mp4"));
     TMainForm &w = Window();
     QCOMPARE(w.CurrentLanguage, QString("English"));
-    TDialogs::setNextFileName(MediaPath("clips"));
+    TDialogs::SetNextFileName(MediaPath("clips"));
     w.OpenFolderMenuItem->trigger();
     QCOMPARE(w.SourceFilenameEdit->text(), MediaPath("clips/"));
     QVERIFY(w.ConvertBitBtn->isEnabled());
@@ -1233,8 +1233,8 @@ void TestMainForm::folderPickerTitleAndType()
     TMainForm &w = Window();
     w.SetOpenAsFolder(true);
     w.OpenFolderMenuItem->trigger();
-    QCOMPARE(TDialogs::fileRequests().size(), 1);
-    const TFileDialogRequest request = TDialogs::fileRequests().constFirst();
+    QCOMPARE(TDialogs::FileRequests().size(), 1);
+    const TFileDialogRequest request = TDialogs::FileRequests().constFirst();
     QVERIFY(request.fdPickFolder);
     QFileDialog dialog(&w);
     dialog.setOption(QFileDialog::DontUseNativeDialog, true);
@@ -1255,22 +1255,22 @@ void TestMainForm::openDialogsStartInLastSourceFolder()
     ChooseSourceFile(Touch(MediaPath("clips/a.avi")));
     QCOMPARE(ReadSetting("LastSourceFolder"), clips);
     // Both Open dialogs start there, in this and in the next run.
-    TDialogs::resetForTest();
+    TDialogs::ResetForTest();
     w.OpenFileMenuItem->trigger();
     w.OpenFolderMenuItem->trigger();
-    QCOMPARE(TDialogs::fileRequests().size(), 2);
-    QCOMPARE(TDialogs::fileRequests().at(0).fdFolder, clips);
-    QCOMPARE(TDialogs::fileRequests().at(1).fdFolder, clips);
+    QCOMPARE(TDialogs::FileRequests().size(), 2);
+    QCOMPARE(TDialogs::FileRequests().at(0).fdFolder, clips);
+    QCOMPARE(TDialogs::FileRequests().at(1).fdFolder, clips);
     // A DVD folder: the next dialog shows the film's folder among its neighbours.
     Touch(MediaPath("films/Trip/VIDEO_TS/VTS_01_1.VOB"), 2048);
     QVERIFY(DropPaths(w.SourceFilenameEdit, {MediaPath("films/Trip")}));
     QCOMPARE(ReadSetting("LastSourceFolder"), MediaPath("films"));
     FWindow.reset();
     QDir(MediaPath("films")).removeRecursively();
-    TDialogs::resetForTest();
+    TDialogs::ResetForTest();
     Window().OpenFileMenuItem->trigger();
     // A folder that has gone since: the nearest one above it that is there.
-    QCOMPARE(TDialogs::fileRequests().constFirst().fdFolder, FMedia->path());
+    QCOMPARE(TDialogs::FileRequests().constFirst().fdFolder, FMedia->path());
 }
 
 void TestMainForm::deviceNamesInTheLanguage()

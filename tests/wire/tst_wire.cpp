@@ -125,7 +125,7 @@ private slots:
         Form.reset();
         Program.reset();
         SetShellOpener({});
-        TDialogs::setTestMode(true);
+        TDialogs::SetTestMode(true);
         for (const char *name : {"wire-dm", "wire-fm"})
             QDBusConnection::disconnectFromBus(QString::fromLatin1(name));
     }
@@ -308,15 +308,15 @@ private slots:
         Server.Route("/update.php", response);
         MakeForm("English");
         if (answer)
-            TDialogs::setNextAnswer(QMessageBox::StandardButton(answer));
+            TDialogs::SetNextAnswer(QMessageBox::StandardButton(answer));
 
         Form->CheckUpdateAction1->trigger();
         const int count = (information >= 0 ? 1 : 0) + (offered ? 1 : 0);
-        QTRY_COMPARE(TDialogs::messages().size(), count);
+        QTRY_COMPARE(TDialogs::Messages().size(), count);
         QCOMPARE(Server.Requests.size(), 1);
         QVERIFY(Server.Requests.first().Target.startsWith("/update.php"));
 
-        const QList<TMessageRequest> messages = TDialogs::messages();
+        const QList<TMessageRequest> messages = TDialogs::Messages();
         if (information >= 0) {
             QCOMPARE(messages.first().mrKind, TMessageRequest::mkInformation);
             QCOMPARE(messages.first().mrText, Text(TMessageIndex(information)));
@@ -337,8 +337,8 @@ private slots:
         const QByteArray changes = "<b>Bold</b> claims &amp; <a href='file:///etc'>a link</a>";
         Server.Route("/update.php", Ok(UpdateDocument("0.9.0.1", changes, DownloadUrl.toUtf8())));
         MakeForm("English");
-        TDialogs::setTestMode(false);
-        TDialogs::setShowBoxesHeadless(true);
+        TDialogs::SetTestMode(false);
+        TDialogs::SetShowBoxesHeadless(true);
         QString shownText;
         Qt::TextFormat format = Qt::AutoText;
         TWhen answer(
@@ -408,7 +408,7 @@ private slots:
         else
             QVERIFY(Form->isVisible());
         QVERIFY(Server.Requests.isEmpty());
-        QVERIFY(TDialogs::messages().isEmpty());
+        QVERIFY(TDialogs::Messages().isEmpty());
     }
 
     // The offer of a newer version found by the quiet check waits for the
@@ -428,8 +428,8 @@ private slots:
         QDir(WorkPath("offer")).removeRecursively();
         WriteTestFile(source, "source");
         MakeForm("English");
-        TDialogs::setTestMode(false);
-        TDialogs::setShowBoxesHeadless(true);
+        TDialogs::SetTestMode(false);
+        TDialogs::SetShowBoxesHeadless(true);
         bool visibleWhenAnswered = false;
         TWhen answer(
             []() { return qobject_cast<QMessageBox *>(QApplication::activeModalWidget()); },
@@ -448,7 +448,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!Form->isVisible(), 8000);
         QVERIFY(visibleWhenAnswered);
         QCOMPARE(Form->InfoLabel->text(), Text(miConverted));
-        TDialogs::setShowBoxesHeadless(false);
+        TDialogs::SetShowBoxesHeadless(false);
     }
 
     // Last: it runs the application's own loop to its end, as the program does.
@@ -480,7 +480,7 @@ private slots:
         // The request was ended within the quit's bounded wait, not left behind.
         QCOMPARE(THTTPThread::LiveCount(), 0);
         QCoreApplication::processEvents();
-        QVERIFY(TDialogs::messages().isEmpty());
+        QVERIFY(TDialogs::Messages().isEmpty());
         QVERIFY(Opened.isEmpty());
     }
 };

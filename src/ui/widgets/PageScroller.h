@@ -28,7 +28,6 @@ public:
 
     // The scrolled control; it becomes a child of the strip's view.
     void SetControl(QWidget *_control);
-    QWidget *Control() const { return FControl; }
 
     int Position() const { return FPosition; }
     // Held within 0 .. MaxPosition().
