@@ -17,11 +17,11 @@ constexpr qsizetype MaxSizeOptionLength = 9;
 
 } // namespace
 
-QString GetOptionValue(const QStringList &_arguments, const QString &Prefix)
+QString GetOptionValue(const QStringList &_arguments, const QString &_prefix)
 {
     for (qsizetype i = 1; i < _arguments.size(); ++i) {
         const QString &argument = _arguments[i];
-        if (!argument.startsWith(Prefix, Qt::CaseSensitive))
+        if (!argument.startsWith(_prefix, Qt::CaseSensitive))
             continue;
         const qsizetype eq = argument.indexOf(u'=');
         return eq < 0 ? QString() : argument.mid(eq + 1);

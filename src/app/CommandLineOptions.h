@@ -67,7 +67,7 @@ struct TCommandLineOptions
 // (case-sensitive): everything after its first "=". Empty when no argument
 // begins with Prefix, so an option with nothing after its "=" counts as not
 // given. _arguments is QCoreApplication::arguments(): the program comes first.
-QString GetOptionValue(const QStringList &_arguments, const QString &Prefix);
+QString GetOptionValue(const QStringList &_arguments, const QString &_prefix);
 
 // Reads every option in its fixed order. With nothing after the program the
 // result is the do-nothing record. _presets may be null; a device key then

@@ -32,11 +32,11 @@ QString SupportEmailAddress()
     return QLatin1String("support@") + host;
 }
 
-void ShowHtmlHelp(const QString &_ProgramDir, const QString &helpName)
+void ShowHtmlHelp(const QString &_ProgramDir, const QString &_helpName)
 {
-    const qsizetype mark = helpName.indexOf(QLatin1String("::/"));
-    const QString fileName = mark < 0 ? helpName : helpName.left(mark);
-    QString topic = mark < 0 ? QString() : helpName.mid(mark + 3);
+    const qsizetype mark = _helpName.indexOf(QLatin1String("::/"));
+    const QString fileName = mark < 0 ? _helpName : _helpName.left(mark);
+    QString topic = mark < 0 ? QString() : _helpName.mid(mark + 3);
     if (topic.isEmpty())
         topic = QStringLiteral("index.htm");
     const QString folder = JoinPath(JoinPath(_ProgramDir, QStringLiteral("help")),

@@ -14,7 +14,7 @@ QString SupportEmailAddress();
 // followed by "::/" and a topic ("frobnik_ru.chm::/index.htm"). The help of
 // "<name>.chm" is the HTML folder "<_ProgramDir>/help/<name>/"; without a
 // topic it opens at "index.htm".
-void ShowHtmlHelp(const QString &_ProgramDir, const QString &helpName);
+void ShowHtmlHelp(const QString &_ProgramDir, const QString &_helpName);
 
 // F1 and the Help menu's contents entry: the language's help at "index.htm".
 void ContentsActionExecute(const QString &_ProgramDir, const QString &_HELP_FILENAME);

@@ -12,14 +12,14 @@ TTaskbarProgress::TTaskbarProgress(const QString &_AppUri) : AppUri(_AppUri)
         AppUri = QLatin1String("application://") + FrobnikDesktopId + QLatin1String(".desktop");
 }
 
-void TTaskbarProgress::SetProgress(TState State, int Value)
+void TTaskbarProgress::SetProgress(TState _state, int _value)
 {
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected())
         return;
     QVariantMap properties;
-    if (State == tbsNormal) {
-        properties.insert(QStringLiteral("progress"), qBound(0, Value, 100) / 100.0);
+    if (_state == tbsNormal) {
+        properties.insert(QStringLiteral("progress"), qBound(0, _value, 100) / 100.0);
         properties.insert(QStringLiteral("progress-visible"), true);
     } else {
         properties.insert(QStringLiteral("progress-visible"), false);

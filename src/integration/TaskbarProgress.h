@@ -18,7 +18,7 @@ public:
     explicit TTaskbarProgress(const QString &_AppUri = QString());
 
     // Value is a percentage; it is held within 0..100.
-    void SetProgress(TState State, int Value);
+    void SetProgress(TState _state, int _value);
 
     static constexpr const char *ObjectPath = "/com/canonical/unity/launcherentry/frobnik";
     static constexpr const char *Interface = "com.canonical.Unity.LauncherEntry";

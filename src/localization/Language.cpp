@@ -78,25 +78,25 @@ void StripComments(QStringList &_lines)
     _lines = kept;
 }
 
-bool ExtractSection(const QString &_text, const QString &N, QStringList &_list)
+bool ExtractSection(const QString &_text, const QString &_n, QStringList &_list)
 {
-    const QString opening = u'<' + N + u'>' + CrLf;
+    const QString opening = u'<' + _n + u'>' + CrLf;
     const qsizetype open = _text.indexOf(opening);
     if (open < 0)
         return false;
     const qsizetype contentStart = open + opening.size();
-    const qsizetype close = _text.indexOf(QStringLiteral("</") + N + u'>');
+    const qsizetype close = _text.indexOf(QStringLiteral("</") + _n + u'>');
     if (close <= contentStart)
         return false;
     _list = SplitLanguageLines(_text.mid(contentStart, close - contentStart));
     return true;
 }
 
-bool TLanguage::LoadLanguage(const QString &FileName)
+bool TLanguage::LoadLanguage(const QString &_fileName)
 {
     // Only a regular file: a FIFO would hold the start-up for ever.
     QByteArray bytes;
-    if (!ReadRegularFile(FileName, MaxFileSize, bytes))
+    if (!ReadRegularFile(_fileName, MaxFileSize, bytes))
         return false;
     return LoadLanguageFromBytes(bytes);
 }
@@ -117,12 +117,12 @@ bool TLanguage::LoadLanguageFromBytes(const QByteArray &_bytes)
     return allFound;
 }
 
-QString TLanguage::Get(TLanguageSections tmpLanguageSection, const QString &idStr) const
+QString TLanguage::Get(TLanguageSections _tmpLanguageSection, const QString &_idStr) const
 {
-    if (tmpLanguageSection < 0 || tmpLanguageSection >= LanguageSectionCount)
+    if (_tmpLanguageSection < 0 || _tmpLanguageSection >= LanguageSectionCount)
         return QString();
-    const QString &text = SectionText[tmpLanguageSection];
-    const QString key = idStr + u'=';
+    const QString &text = SectionText[_tmpLanguageSection];
+    const QString key = _idStr + u'=';
     const qsizetype at = text.indexOf(key);
     if (at < 0)
         return QString();

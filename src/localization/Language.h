@@ -38,13 +38,13 @@ public:
 
     // True when all three sections were found. A missing or unreadable file
     // changes nothing; a section the file lacks keeps the earlier texts.
-    bool LoadLanguage(const QString &FileName);
+    bool LoadLanguage(const QString &_fileName);
     // The same for a file's bytes already in memory.
     bool LoadLanguageFromBytes(const QByteArray &_bytes);
 
     // The value of the first "idStr=" in the section, or empty. A missing
     // entry and an empty value cannot be told apart.
-    QString Get(TLanguageSections tmpLanguageSection, const QString &idStr) const;
+    QString Get(TLanguageSections _tmpLanguageSection, const QString &_idStr) const;
     QString Get(TTextId _text) const;
 
     // The section's lines after comment removal, as loaded.
@@ -70,4 +70,4 @@ void StripComments(QStringList &_lines);
 // The lines between the first "<N>" + CR LF and the first "</N>" of _text, into
 // _list. False, with _list unchanged, when either is missing or nothing lies
 // between them.
-bool ExtractSection(const QString &_text, const QString &N, QStringList &_list);
+bool ExtractSection(const QString &_text, const QString &_n, QStringList &_list);

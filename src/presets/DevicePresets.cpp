@@ -81,15 +81,15 @@ TDevicePresets::TDevicePresets(const QString &_xmlFileName)
     LoadPresets(_xmlFileName);
 }
 
-bool TDevicePresets::LoadPresets(const QString &FileName)
+bool TDevicePresets::LoadPresets(const QString &_fileName)
 {
     Clear();
-    if (!FileExists(FileName))
+    if (!FileExists(_fileName))
         return false;
     // A FIFO in the file's place must not hold the start-up for ever, nor a
     // link to an endless device eat the memory: such a file gives no presets.
     QByteArray bytes;
-    if (ReadRegularFile(FileName, MaxFileSize, bytes))
+    if (ReadRegularFile(_fileName, MaxFileSize, bytes))
         LoadFromBytes(bytes);
     return true;
 }

@@ -59,7 +59,7 @@ public:
     int GetDeviceIDByName(const QString &_idName) const;
 
 private:
-    bool LoadPresets(const QString &FileName);
+    bool LoadPresets(const QString &_fileName);
 
     std::vector<TDevPreset> ListDevices;
 };

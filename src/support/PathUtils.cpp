@@ -17,79 +17,79 @@
 #include <unistd.h>
 #endif
 
-static qsizetype LastDelim(const QString &Path)
+static qsizetype LastDelim(const QString &_path)
 {
 #ifdef Q_OS_WIN
-    return std::max(Path.lastIndexOf(u'\\'), Path.lastIndexOf(u':'));
+    return std::max(_path.lastIndexOf(u'\\'), _path.lastIndexOf(u':'));
 #else
-    return Path.lastIndexOf(PathDelim);
+    return _path.lastIndexOf(PathDelim);
 #endif
 }
 
-QString ExtractFileName(const QString &Path)
+QString ExtractFileName(const QString &_path)
 {
-    return Path.mid(LastDelim(Path) + 1);
+    return _path.mid(LastDelim(_path) + 1);
 }
 
-QString ExtractFileExt(const QString &Path)
+QString ExtractFileExt(const QString &_path)
 {
-    const QString name = ExtractFileName(Path);
+    const QString name = ExtractFileName(_path);
     const qsizetype dot = name.lastIndexOf(u'.');
     return dot < 0 ? QString() : name.mid(dot);
 }
 
-QString ExtractFileDir(const QString &Path)
+QString ExtractFileDir(const QString &_path)
 {
-    const qsizetype at = LastDelim(Path);
+    const qsizetype at = LastDelim(_path);
     if (at < 0)
         return QString();
 #ifdef Q_OS_WIN
-    if (at > 0 && Path[at] == u'\\' && Path[at - 1] == u':')
-        return Path.left(at + 1);
+    if (at > 0 && _path[at] == u'\\' && _path[at - 1] == u':')
+        return _path.left(at + 1);
 #else
     if (at == 0)
-        return Path.left(1);
+        return _path.left(1);
 #endif
-    return Path.left(at);
+    return _path.left(at);
 }
 
-QString ChangeFileExt(const QString &Path, const QString &Ext)
+QString ChangeFileExt(const QString &_path, const QString &_ext)
 {
-    const QString ext = ExtractFileExt(Path);
-    return Path.left(Path.size() - ext.size()) + Ext;
+    const QString ext = ExtractFileExt(_path);
+    return _path.left(_path.size() - ext.size()) + _ext;
 }
 
-bool EndsWithPathDelim(const QString &Path)
+bool EndsWithPathDelim(const QString &_path)
 {
-    return !Path.isEmpty() && Path.back() == PathDelim;
+    return !_path.isEmpty() && _path.back() == PathDelim;
 }
 
-QString IncludeTrailingPathDelimiter(const QString &Path)
+QString IncludeTrailingPathDelimiter(const QString &_path)
 {
-    return EndsWithPathDelim(Path) ? Path : Path + PathDelim;
+    return EndsWithPathDelim(_path) ? _path : _path + PathDelim;
 }
 
-QString ExcludeTrailingPathDelimiter(const QString &Path)
+QString ExcludeTrailingPathDelimiter(const QString &_path)
 {
-    QString r = Path;
+    QString r = _path;
     while (r.size() > 1 && EndsWithPathDelim(r))
         r.chop(1);
     return r;
 }
 
-QString JoinPath(const QString &Folder, const QString &Name)
+QString JoinPath(const QString &_folder, const QString &_name)
 {
-    if (Folder.isEmpty())
-        return Name;
-    QString name = Name;
+    if (_folder.isEmpty())
+        return _name;
+    QString name = _name;
     while (!name.isEmpty() && name.front() == PathDelim)
         name.remove(0, 1);
-    return IncludeTrailingPathDelimiter(Folder) + name;
+    return IncludeTrailingPathDelimiter(_folder) + name;
 }
 
-QString NormalizeDirPath(const QString &Path)
+QString NormalizeDirPath(const QString &_path)
 {
-    QString s = TrimBlanksAndControls(Path);
+    QString s = TrimBlanksAndControls(_path);
     if (s.isEmpty())
         return QString();
     const QString pair(2, PathDelim);
@@ -108,59 +108,59 @@ QString NormalizeDirPath(const QString &Path)
     return EndsWithPathDelim(s) ? s : s + PathDelim;
 }
 
-bool FileExists(const QString &Path)
+bool FileExists(const QString &_path)
 {
-    if (Path.isEmpty())
+    if (_path.isEmpty())
         return false;
-    const QFileInfo fi(Path);
+    const QFileInfo fi(_path);
     return fi.exists() && !fi.isDir();
 }
 
-bool RegularFileExists(const QString &Path)
+bool RegularFileExists(const QString &_path)
 {
-    if (Path.isEmpty())
+    if (_path.isEmpty())
         return false;
 #ifdef Q_OS_UNIX
     struct stat st;
-    return ::stat(QFile::encodeName(Path).constData(), &st) == 0 && S_ISREG(st.st_mode);
+    return ::stat(QFile::encodeName(_path).constData(), &st) == 0 && S_ISREG(st.st_mode);
 #else
-    return QFileInfo(Path).isFile();
+    return QFileInfo(_path).isFile();
 #endif
 }
 
-bool DirectoryExists(const QString &Path)
+bool DirectoryExists(const QString &_path)
 {
-    return !Path.isEmpty() && QFileInfo(Path).isDir();
+    return !_path.isEmpty() && QFileInfo(_path).isDir();
 }
 
-bool SplitNumberedName(const QString &FileName, QString &Base, qint64 &Number, QString &Ext)
+bool SplitNumberedName(const QString &_fileName, QString &_base, qint64 &_number, QString &_ext)
 {
-    Ext = ExtractFileExt(FileName);
-    Base = FileName.left(FileName.size() - Ext.size());
-    const qsizetype open = Base.indexOf(u'[');
-    const qsizetype close = Base.indexOf(u']');
-    if (open < 0 || close != Base.size() - 1)
+    _ext = ExtractFileExt(_fileName);
+    _base = _fileName.left(_fileName.size() - _ext.size());
+    const qsizetype open = _base.indexOf(u'[');
+    const qsizetype close = _base.indexOf(u']');
+    if (open < 0 || close != _base.size() - 1)
         return false;
-    const QStringView digits = QStringView(Base).sliced(open + 1, close - open - 1);
+    const QStringView digits = QStringView(_base).sliced(open + 1, close - open - 1);
     if (digits.isEmpty() || digits.size() > MaxNameNumberDigits)
         return false;
     for (const QChar c : digits) {
         if (c < u'0' || c > u'9')
             return false;
     }
-    Number = digits.toLongLong();
-    Base.truncate(open);
+    _number = digits.toLongLong();
+    _base.truncate(open);
     return true;
 }
 
-QString MakeUniqueFileName(const QString &FileName)
+QString MakeUniqueFileName(const QString &_fileName)
 {
-    QString result = FileName;
+    QString result = _fileName;
     QString base;
     QString ext;
     qint64 number = 0;
     qint64 counter = 1;
-    if (SplitNumberedName(FileName, base, number, ext))
+    if (SplitNumberedName(_fileName, base, number, ext))
         counter = number + 1;
     while (FileExists(result)) {
         result = base + u'[' + QString::number(counter) + u']' + ext;
@@ -169,9 +169,9 @@ QString MakeUniqueFileName(const QString &FileName)
     return result;
 }
 
-QString GetSpecialFolderPath(int Folder)
+QString GetSpecialFolderPath(int _folder)
 {
-    if (Folder != CSIDL_APPDATA)
+    if (_folder != CSIDL_APPDATA)
         return QString();
     const QString path = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
     if (path.isEmpty() || !QDir().mkpath(path))
@@ -179,9 +179,9 @@ QString GetSpecialFolderPath(int Folder)
     return path;
 }
 
-QString GetVolumeLabel(const QString &RootPath)
+QString GetVolumeLabel(const QString &_rootPath)
 {
-    QStorageInfo info(RootPath);
+    QStorageInfo info(_rootPath);
     if (!info.isValid() || !info.isReady())
         return QString();
     return info.name();

@@ -13,47 +13,47 @@ inline constexpr QChar PathDelim = u'/';
 #endif
 
 // Path parts, from the text alone.
-QString ExtractFileName(const QString &Path); // after the last separator
-QString ExtractFileExt(const QString &Path);  // from the last dot of the name, dot included
+QString ExtractFileName(const QString &_path); // after the last separator
+QString ExtractFileExt(const QString &_path);  // from the last dot of the name, dot included
 QString
-ExtractFileDir(const QString &Path); // before the last separator; the root keeps its separator
-QString ChangeFileExt(const QString &Path, const QString &Ext);
-QString JoinPath(const QString &Folder, const QString &Name); // exactly one separator between
-bool EndsWithPathDelim(const QString &Path);
-QString IncludeTrailingPathDelimiter(const QString &Path);
-QString ExcludeTrailingPathDelimiter(const QString &Path);
+ExtractFileDir(const QString &_path); // before the last separator; the root keeps its separator
+QString ChangeFileExt(const QString &_path, const QString &_ext);
+QString JoinPath(const QString &_folder, const QString &_name); // exactly one separator between
+bool EndsWithPathDelim(const QString &_path);
+QString IncludeTrailingPathDelimiter(const QString &_path);
+QString ExcludeTrailingPathDelimiter(const QString &_path);
 
 // Trims blanks and control characters, collapses doubled separators (a pair
 // at the very start stays) and ends with exactly one separator; empty stays empty.
-QString NormalizeDirPath(const QString &Path);
+QString NormalizeDirPath(const QString &_path);
 
 // "name.ext" when no file of that name exists, else "name[n].ext" with the
 // first free n; a "[n]" already in the name counts on from n + 1.
-QString MakeUniqueFileName(const QString &FileName);
+QString MakeUniqueFileName(const QString &_fileName);
 // The parts of a numbered name "base[n].ext": true when the name part ends
 // in a bracketed number and holds no other bracket before it. A number of
 // more than MaxNameNumberDigits digits is text like any other, so counting
 // on from it can never overflow.
-bool SplitNumberedName(const QString &FileName, QString &Base, qint64 &Number, QString &Ext);
+bool SplitNumberedName(const QString &_fileName, QString &_base, qint64 &_number, QString &_ext);
 inline constexpr int MaxNameNumberDigits = 18;
 
 // Shell special-folder numbers we use.
 inline constexpr int CSIDL_APPDATA = 26;
 // The folder's path (created when missing), or empty.
-QString GetSpecialFolderPath(int Folder);
+QString GetSpecialFolderPath(int _folder);
 
 // Label of the volume whose root is RootPath ("/" or a mount point; a drive
 // letter on Windows), or empty.
-QString GetVolumeLabel(const QString &RootPath);
+QString GetVolumeLabel(const QString &_rootPath);
 
 // True when anything but a folder is there (a file, a link, a FIFO...): a
 // name that is taken.
-bool FileExists(const QString &Path);
+bool FileExists(const QString &_path);
 // True for a regular file, or a link to one: what may be read as a source or
 // a data file. A FIFO, device or socket is not one: reading it can block for
 // ever or never end.
-bool RegularFileExists(const QString &Path);
-bool DirectoryExists(const QString &Path);
+bool RegularFileExists(const QString &_path);
+bool DirectoryExists(const QString &_path);
 
 // Which file a path names now (device and inode where the platform has
 // them), so that a file remembered once is never mistaken for another that

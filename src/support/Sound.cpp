@@ -10,16 +10,16 @@ static std::function<void(const QString &)> &Player()
     return player;
 }
 
-void SetSoundPlayer(std::function<void(const QString &)> Player_)
+void SetSoundPlayer(std::function<void(const QString &)> _player)
 {
-    Player() = std::move(Player_);
+    Player() = std::move(_player);
 }
 
 // A detached player keeps the window responsive and outlives nothing of ours;
 // a missing player or sound device simply means no sound.
-static void PlayDetached(const QString &FileName)
+static void PlayDetached(const QString &_fileName)
 {
-    if (!QFileInfo(FileName).isFile())
+    if (!QFileInfo(_fileName).isFile())
         return;
     for (const char *program : {"paplay", "aplay"}) {
         const QString exe = QStandardPaths::findExecutable(QString::fromLatin1(program));
@@ -28,7 +28,7 @@ static void PlayDetached(const QString &FileName)
         QStringList args;
         if (QLatin1String(program) == QLatin1String("aplay"))
             args << QStringLiteral("-q");
-        args << FileName;
+        args << _fileName;
         QProcess player;
         player.setProgram(exe);
         player.setArguments(args);
@@ -40,12 +40,12 @@ static void PlayDetached(const QString &FileName)
     }
 }
 
-void PlaySoundFile(const QString &FileName, bool Enabled)
+void PlaySoundFile(const QString &_fileName, bool _enabled)
 {
-    if (!Enabled)
+    if (!_enabled)
         return;
     if (Player())
-        Player()(FileName);
+        Player()(_fileName);
     else
-        PlayDetached(FileName);
+        PlayDetached(_fileName);
 }

@@ -3,65 +3,65 @@
 #include <QStringDecoder>
 #include <limits>
 
-QString ExtractTagValue(QString &Text, const QString &Tag, bool RemoveFound)
+QString ExtractTagValue(QString &_text, const QString &_tag, bool _removeFound)
 {
-    const QString openMarker = u'<' + Tag + u'>';
-    const QString closeMarker = QStringLiteral("</") + Tag + u'>';
-    const QString emptyMarker = u'<' + Tag + QStringLiteral("/>");
+    const QString openMarker = u'<' + _tag + u'>';
+    const QString closeMarker = QStringLiteral("</") + _tag + u'>';
+    const QString emptyMarker = u'<' + _tag + QStringLiteral("/>");
 
-    const qsizetype open = Text.indexOf(openMarker);
-    const qsizetype close = Text.indexOf(closeMarker);
+    const qsizetype open = _text.indexOf(openMarker);
+    const qsizetype close = _text.indexOf(closeMarker);
     // The closing marker must start after the opening marker has ended; a
     // closing marker overlapping it ("<a/a>"-like texts) cannot happen because
     // both start with '<' and differ in the second character.
     if (open >= 0 && close >= 0 && close >= open + openMarker.size()) {
         const qsizetype start = open + openMarker.size();
-        QString value = Text.mid(start, close - start);
-        if (RemoveFound)
-            Text.remove(open, close + closeMarker.size() - open);
+        QString value = _text.mid(start, close - start);
+        if (_removeFound)
+            _text.remove(open, close + closeMarker.size() - open);
         return value;
     }
-    const qsizetype empty = Text.indexOf(emptyMarker);
-    if (empty >= 0 && RemoveFound)
-        Text.remove(empty, emptyMarker.size());
+    const qsizetype empty = _text.indexOf(emptyMarker);
+    if (empty >= 0 && _removeFound)
+        _text.remove(empty, emptyMarker.size());
     return QString();
 }
 
-QString SubstituteParams(const QString &Template, const QString &P1, const QString &P2,
-                         const QString &P3, const QString &P4)
+QString SubstituteParams(const QString &_template, const QString &_p1, const QString &_p2,
+                         const QString &_p3, const QString &_p4)
 {
-    QString result = Template;
+    QString result = _template;
     auto replaceFirst = [&result](const QString &marker, const QString &value) {
         const qsizetype at = result.indexOf(marker);
         if (at >= 0)
             result.replace(at, marker.size(), value);
     };
-    replaceFirst(QStringLiteral("%1"), P1);
-    if (!P2.isEmpty())
-        replaceFirst(QStringLiteral("%2"), P2);
-    if (!P3.isEmpty())
-        replaceFirst(QStringLiteral("%3"), P3);
-    if (!P4.isEmpty())
-        replaceFirst(QStringLiteral("%4"), P4);
+    replaceFirst(QStringLiteral("%1"), _p1);
+    if (!_p2.isEmpty())
+        replaceFirst(QStringLiteral("%2"), _p2);
+    if (!_p3.isEmpty())
+        replaceFirst(QStringLiteral("%3"), _p3);
+    if (!_p4.isEmpty())
+        replaceFirst(QStringLiteral("%4"), _p4);
     return result;
 }
 
-bool TryStrToInt(const QString &S, int &Value)
+bool TryStrToInt(const QString &_s, int &_value)
 {
     qsizetype i = 0;
-    const qsizetype n = S.size();
-    while (i < n && (S[i] == u' ' || S[i] == u'\t'))
+    const qsizetype n = _s.size();
+    while (i < n && (_s[i] == u' ' || _s[i] == u'\t'))
         ++i;
     bool negative = false;
-    if (i < n && (S[i] == u'+' || S[i] == u'-')) {
-        negative = S[i] == u'-';
+    if (i < n && (_s[i] == u'+' || _s[i] == u'-')) {
+        negative = _s[i] == u'-';
         ++i;
     }
     int base = 10;
-    if (i < n && S[i] == u'$') {
+    if (i < n && _s[i] == u'$') {
         base = 16;
         ++i;
-    } else if (i + 1 < n && S[i] == u'0' && (S[i + 1] == u'x' || S[i + 1] == u'X')) {
+    } else if (i + 1 < n && _s[i] == u'0' && (_s[i + 1] == u'x' || _s[i + 1] == u'X')) {
         base = 16;
         i += 2;
     }
@@ -73,7 +73,7 @@ bool TryStrToInt(const QString &S, int &Value)
                                     : qint64(std::numeric_limits<int>::max()) + (negative ? 1 : 0);
     qint64 acc = 0;
     for (; i < n; ++i) {
-        const char16_t c = S[i].unicode();
+        const char16_t c = _s[i].unicode();
         int digit;
         if (c >= u'0' && c <= u'9')
             digit = c - u'0';
@@ -89,41 +89,41 @@ bool TryStrToInt(const QString &S, int &Value)
     }
     if (base == 16)
         acc = qint64(qint32(quint32(acc)));
-    Value = int(negative ? -acc : acc);
+    _value = int(negative ? -acc : acc);
     return true;
 }
 
-int StrToIntDef(const QString &S, int Default)
+int StrToIntDef(const QString &_s, int _default)
 {
     int value = 0;
-    return TryStrToInt(S, value) ? value : Default;
+    return TryStrToInt(_s, value) ? value : _default;
 }
 
-QString AsciiUpperCase(const QString &S)
+QString AsciiUpperCase(const QString &_s)
 {
-    QString r = S;
+    QString r = _s;
     for (QChar &c : r)
         if (c >= u'a' && c <= u'z')
             c = QChar(c.unicode() - 32);
     return r;
 }
 
-QString AsciiLowerCase(const QString &S)
+QString AsciiLowerCase(const QString &_s)
 {
-    QString r = S;
+    QString r = _s;
     for (QChar &c : r)
         if (c >= u'A' && c <= u'Z')
             c = QChar(c.unicode() + 32);
     return r;
 }
 
-QStringList SplitCommandText(const QString &S)
+QStringList SplitCommandText(const QString &_s)
 {
     QStringList args;
     QString current;
     bool inToken = false; // a quote alone ("") still makes an (empty) argument
     bool quoted = false;
-    for (const QChar c : S) {
+    for (const QChar c : _s) {
         if (c == u'"') {
             quoted = !quoted;
             inToken = true;
@@ -143,28 +143,28 @@ QStringList SplitCommandText(const QString &S)
     return args;
 }
 
-QString DecodeLocalText(const QByteArray &Bytes)
+QString DecodeLocalText(const QByteArray &_bytes)
 {
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString text = utf8.decode(Bytes);
+    QString text = utf8.decode(_bytes);
     if (!utf8.hasError())
         return text;
-    return QString::fromLatin1(Bytes);
+    return QString::fromLatin1(_bytes);
 }
 
-QString TrimBlanksAndControls(QStringView S)
+QString TrimBlanksAndControls(QStringView _s)
 {
-    qsizetype b = 0, e = S.size();
-    while (b < e && S[b].unicode() <= 0x20)
+    qsizetype b = 0, e = _s.size();
+    while (b < e && _s[b].unicode() <= 0x20)
         ++b;
-    while (e > b && S[e - 1].unicode() <= 0x20)
+    while (e > b && _s[e - 1].unicode() <= 0x20)
         --e;
-    return S.mid(b, e - b).toString();
+    return _s.mid(b, e - b).toString();
 }
 
-QString DecodeTextWithByteOrderMark(const QByteArray &Bytes)
+QString DecodeTextWithByteOrderMark(const QByteArray &_bytes)
 {
-    const QByteArrayView bytes(Bytes);
+    const QByteArrayView bytes(_bytes);
     auto decode = [&bytes](QStringConverter::Encoding encoding, qsizetype skip) {
         QStringDecoder decoder(encoding, QStringDecoder::Flag::Stateless);
         return QString(decoder.decode(bytes.sliced(skip)));
@@ -175,5 +175,5 @@ QString DecodeTextWithByteOrderMark(const QByteArray &Bytes)
         return decode(QStringConverter::Utf16LE, 2);
     if (bytes.startsWith("\xFE\xFF"))
         return decode(QStringConverter::Utf16BE, 2);
-    return DecodeLocalText(Bytes);
+    return DecodeLocalText(_bytes);
 }

@@ -232,7 +232,7 @@ public:
     void ApplyCommandLineOptions(const TCommandLineOptions &_options);
 
     // --- format, size, quality and options ---
-    void EnableFormatControls(bool Enable);
+    void EnableFormatControls(bool _enable);
     void OutFormatComboBoxChange();
     void QualityComboBoxChange();
     void QualityTrackBarChange();
@@ -251,7 +251,7 @@ public:
     TConversionSettings TakeConversionSettings() const;
 
     // --- source and output ---
-    void SetOpenAsFolder(bool AsFolder);
+    void SetOpenAsFolder(bool _asFolder);
     void OpenBitBtnClick();
     void DropDownBitBtnClick();
     void OpenFileMenuItemClick();
@@ -260,17 +260,17 @@ public:
     void OpenSourceFolderActionExecute();
     void OpenSourceFileActionUpdate();
     void OpenSourceFolderActionUpdate();
-    void SelectSource(const QString &Path);
-    void SourceFilenameEditDropFile(QObject *Sender, const QString &FileName,
-                                    const QPoint &DropPoint);
+    void SelectSource(const QString &_path);
+    void SourceFilenameEditDropFile(QObject *_sender, const QString &_fileName,
+                                    const QPoint &_dropPoint);
     void SourceFilenameEditChange();
-    QString DeriveOutputFileName(const QString &S) const;
+    QString DeriveOutputFileName(const QString &_s) const;
     void OutVideoFileBEditChange();
     void OutVideoFileBEditExit();
     void OpenOutSpeedButtonClick();
     void OpenFileBitBtnClick();
     void OpenFolderBitBtnClick();
-    void EnableSourceControls(bool Enable);
+    void EnableSourceControls(bool _enable);
     // The Open dialogs start in the folder of the last source the user opened.
     void RememberSourceFolder(const QString &_source);
     QString SourceStartFolder() const;
@@ -279,11 +279,11 @@ public:
     void BuildDeviceButtons();
     // The buttons' tooltips in the interface language.
     void ShowDeviceNames();
-    void DeviceButtonClick(TDeviceButton *Sender);
+    void DeviceButtonClick(TDeviceButton *_sender);
     void VideoPageControlChange();
     // Shows a page from the code; unlike the user's switch it runs no handler.
     void SelectPage(int _index);
-    void DevicePageScrollerScroll(int &Delta);
+    void DevicePageScrollerScroll(int &_delta);
     // The preset SelectedDeviceID names, or null.
     const TDevPreset *SelectedDevice() const;
 
@@ -293,7 +293,7 @@ public:
     void BuildLanguageMenu();
     void CheckCurrentLanguageItem();
     void ViewMenuItemClick();
-    void LanguageItemClick(QObject *Sender);
+    void LanguageItemClick(QObject *_sender);
     QString GetDefaultLanguage() const;
     QString Text(const TTextId &_id) const;
 
@@ -301,7 +301,7 @@ public:
     void ConvertBitBtnClick();
     void StopConvBitBtnClick();
     void AutoTimerTimer();
-    void ShowProgress(int Percent, bool IsJoin);
+    void ShowProgress(int _percent, bool _isJoin);
     void SoundActionExecute();
     void SoundActionUpdate();
     void ExitActionExecute();
@@ -322,7 +322,7 @@ public:
     // A message of section GeneralMessages by its id; empty for an unknown id.
     QString MessageText(int _messageId) const;
     // The open-file and open-folder buttons follow the output box's file.
-    void UpdateOutputButtons(bool Enable);
+    void UpdateOutputButtons(bool _enable);
     // The progress bar's tooltip: time left and speed while the encoder runs.
     void ShowTimeLeft(const TRunProgress &_progress);
     // Tells the desktop how a run ended when the user has turned away from it.

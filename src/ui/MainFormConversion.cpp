@@ -146,13 +146,13 @@ void TMainForm::ConvertBitBtnClick()
         AutoTimer->start();
 }
 
-void TMainForm::ShowProgress(int Percent, bool IsJoin)
+void TMainForm::ShowProgress(int _percent, bool _isJoin)
 {
-    ProgressBar->setValue(Percent);
+    ProgressBar->setValue(_percent);
     if (!TaskbarList3)
         return;
     // The join is the first fifth of the way on the taskbar button.
-    const int value = IsJoin ? qRound(Percent / 5.0) : Percent;
+    const int value = _isJoin ? qRound(_percent / 5.0) : _percent;
     if (value > 0)
         TaskbarList3->SetProgress(TTaskbarProgress::tbsNormal, value);
     else
@@ -238,11 +238,11 @@ void TMainForm::AutoTimerTimer()
     }
 }
 
-void TMainForm::EnableSourceControls(bool Enable)
+void TMainForm::EnableSourceControls(bool _enable)
 {
-    SourceFilenameEdit->setEnabled(Enable);
-    OpenBitBtn->setEnabled(Enable);
-    DropDownBitBtn->setEnabled(Enable);
+    SourceFilenameEdit->setEnabled(_enable);
+    OpenBitBtn->setEnabled(_enable);
+    DropDownBitBtn->setEnabled(_enable);
 }
 
 void TMainForm::SoundActionExecute()

@@ -68,9 +68,9 @@ void TMainForm::ShowDeviceNames()
     }
 }
 
-void TMainForm::DeviceButtonClick(TDeviceButton *Sender)
+void TMainForm::DeviceButtonClick(TDeviceButton *_sender)
 {
-    SelectedDeviceID = Sender->Tag();
+    SelectedDeviceID = _sender->Tag();
     VideoPageControlChange();
 }
 
@@ -81,7 +81,7 @@ void TMainForm::VideoPageControlChange()
     SourceFilenameEditChange();
 }
 
-void TMainForm::DevicePageScrollerScroll(int &Delta)
+void TMainForm::DevicePageScrollerScroll(int &_delta)
 {
-    Delta = 13;
+    _delta = 13;
 }

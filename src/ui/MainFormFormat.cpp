@@ -49,16 +49,16 @@ void TMainForm::SelectOutSizeItem(int _index)
     OutSizeComboBox->setEditText(OutSizeComboBox->itemText(_index));
 }
 
-void TMainForm::UpdateOutputButtons(bool Enable)
+void TMainForm::UpdateOutputButtons(bool _enable)
 {
     const QString outText = OutVideoFileBEdit->text();
-    OpenFileBitBtn->setEnabled(Enable && FileExists(outText));
-    OpenFolderBitBtn->setEnabled(Enable && DirectoryExists(ExtractFileDir(outText)));
+    OpenFileBitBtn->setEnabled(_enable && FileExists(outText));
+    OpenFolderBitBtn->setEnabled(_enable && DirectoryExists(ExtractFileDir(outText)));
 }
 
-void TMainForm::EnableFormatControls(bool Enable)
+void TMainForm::EnableFormatControls(bool _enable)
 {
-    OutFormatComboBox->setEnabled(Enable);
+    OutFormatComboBox->setEnabled(_enable);
     SameAspectRationPMenu->setEnabled(true);
 
     const QString format =
@@ -76,7 +76,7 @@ void TMainForm::EnableFormatControls(bool Enable)
         SelectOutSizeItem(0);
         break;
     case TSizeBoxRule::Free:
-        sizeEnabled = Enable;
+        sizeEnabled = _enable;
         if (OutSizeComboBoxTag >= 0) {
             SelectOutSizeItem(OutSizeComboBoxTag);
             OutSizeComboBoxTag = -1;
@@ -86,9 +86,9 @@ void TMainForm::EnableFormatControls(bool Enable)
     OutSizeComboBox->setVisible(sizeShown);
     OutSizeComboBox->setEnabled(sizeEnabled);
     SameAspectRationPMenu->setEnabled(rules.frSameAspectEnabled);
-    AdditionLabel->setEnabled(rules.frOptionsLink && Enable);
+    AdditionLabel->setEnabled(rules.frOptionsLink && _enable);
 
-    UpdateOutputButtons(Enable);
+    UpdateOutputButtons(_enable);
 
     if (rules.frSourceQualityOnly) {
         QualityComboBox->setEnabled(false);
@@ -101,30 +101,30 @@ void TMainForm::EnableFormatControls(bool Enable)
             QualityComboBox->setCurrentIndex(QualityComboBoxTag);
             QualityComboBoxTag = -1;
         }
-        QualityComboBox->setEnabled(Enable);
+        QualityComboBox->setEnabled(_enable);
     }
 
     for (QWidget *control :
          {static_cast<QWidget *>(OutVideoFileBEdit), static_cast<QWidget *>(OpenOutSpeedButton),
           static_cast<QWidget *>(ConvertBitBtn), static_cast<QWidget *>(VideoPageControl),
           FormatTabSheet, DeviceButtonsPanel})
-        control->setEnabled(Enable);
+        control->setEnabled(_enable);
 
     int position = 0;
     for (TDeviceButton *button : std::as_const(DeviceButtons)) {
-        button->setEnabled(Enable);
+        button->setEnabled(_enable);
         if (button->Tag() == SelectedDeviceID) {
             button->setChecked(true);
             position = button->x() - 2;
         }
     }
-    if (Enable && isFirstEnableOutBox) {
+    if (_enable && isFirstEnableOutBox) {
         DevicePageScroller->SetPosition(position);
         isFirstEnableOutBox = false;
     }
 
     for (QLabel *label : {OutFormatLabel, QualityLabel, LowQLabel, HiQLabel, OutFileLabel})
-        label->setEnabled(Enable);
+        label->setEnabled(_enable);
     OutSizeLabel->setVisible(sizeShown);
     OutSizeLabel->setEnabled(sizeEnabled);
 

@@ -236,9 +236,9 @@ void TMainForm::ViewMenuItemClick()
     CheckCurrentLanguageItem();
 }
 
-void TMainForm::LanguageItemClick(QObject *Sender)
+void TMainForm::LanguageItemClick(QObject *_sender)
 {
-    auto *item = qobject_cast<QAction *>(Sender);
+    auto *item = qobject_cast<QAction *>(_sender);
     const QString caption = item ? item->data().toString() : QString();
     if (!caption.isEmpty() &&
         Language.LoadLanguage(JoinPath(ProgramDir, QStringLiteral("Languages/") + caption +

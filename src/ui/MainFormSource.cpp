@@ -68,11 +68,11 @@ void TMainForm::SetSourceText(const QString &_text)
     SourceFilenameEdit->setText(_text);
 }
 
-void TMainForm::SetOpenAsFolder(bool AsFolder)
+void TMainForm::SetOpenAsFolder(bool _asFolder)
 {
-    OpenFolderMenuItem->setChecked(AsFolder);
-    OpenFileMenuItem->setChecked(!AsFolder);
-    OpenBitBtn->setIcon(ImageList16x32.Glyph(AsFolder ? 1 : 0));
+    OpenFolderMenuItem->setChecked(_asFolder);
+    OpenFileMenuItem->setChecked(!_asFolder);
+    OpenBitBtn->setIcon(ImageList16x32.Glyph(_asFolder ? 1 : 0));
 }
 
 void TMainForm::OpenBitBtnClick()
@@ -130,20 +130,20 @@ void TMainForm::OpenSourceFolderActionUpdate()
     OpenSourceFolderAction->setEnabled(OpenBitBtn->isEnabled());
 }
 
-void TMainForm::SelectSource(const QString &Path)
+void TMainForm::SelectSource(const QString &_path)
 {
     // The change of the box text runs the source handling once and the last
     // line once more; probing (which holds the window) is needed only once.
     FProbeDeferred = true;
-    SetSourceText(Path);
+    SetSourceText(_path);
     FProbeDeferred = false;
     OutVideoFileBEdit->setText(DeriveOutputFileName(SourceFilenameEdit->text()));
     SourceFilenameEditChange();
 }
 
-void TMainForm::SourceFilenameEditDropFile(QObject *, const QString &FileName, const QPoint &)
+void TMainForm::SourceFilenameEditDropFile(QObject *, const QString &_fileName, const QPoint &)
 {
-    QString path = FileName;
+    QString path = _fileName;
     if (!ExtractFileExt(path).isEmpty()) {
         if (!MatchesMediaFilter(path))
             return;
@@ -188,12 +188,12 @@ void TMainForm::SourceFilenameEditChange()
     SourceFilenameEdit->setToolTip(PathHint(Text(TextIds::SourcePrompt), source));
 }
 
-QString TMainForm::DeriveOutputFileName(const QString &S) const
+QString TMainForm::DeriveOutputFileName(const QString &_s) const
 {
     // The prompt, or nothing at all, names no source to take a name from.
-    if (S.isEmpty() || IsPromptText(S))
+    if (_s.isEmpty() || IsPromptText(_s))
         return QString();
-    return ::DeriveOutputFileName(S, VideoPageControl->currentIndex(), FormatExtension(),
+    return ::DeriveOutputFileName(_s, VideoPageControl->currentIndex(), FormatExtension(),
                                   SelectedDevice());
 }
 

@@ -18,7 +18,7 @@ struct TUpdateHost
     // A Yes/No confirmation, Yes being the default; true for Yes.
     std::function<bool(const QString &_text)> ConfirmYesNo;
     // The shell-open routine of the window.
-    std::function<void(const QString &Target, const QString &Parameters)> ShellOpen;
+    std::function<void(const QString &_target, const QString &_parameters)> ShellOpen;
     // Today's local date; empty for the clock's.
     std::function<QDate()> Today;
 };
@@ -48,7 +48,7 @@ public:
     // The Help menu's check-for-updates entry.
     void CheckUpdateActionExecute();
     // The answer of a menu check has been parsed.
-    void ManualUpdateReceived(const QString &tmpStr);
+    void ManualUpdateReceived(const QString &_tmpStr);
     // A conversion has ended, or a menu check was answered: records the date
     // and offers a newer version once.
     void OfferUpdate();

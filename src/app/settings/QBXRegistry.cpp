@@ -15,9 +15,9 @@ namespace {
 // "name=value" lines, so a section named with its leading backslash reads
 // and writes as written ("[\Frobnik]"), which Qt's own INI format would
 // escape and move about.
-bool ReadClassicIni(QIODevice &device, QSettings::SettingsMap &map)
+bool ReadClassicIni(QIODevice &_device, QSettings::SettingsMap &_map)
 {
-    QByteArray bytes = device.readAll();
+    QByteArray bytes = _device.readAll();
     if (bytes.startsWith("\xEF\xBB\xBF"))
         bytes.remove(0, 3);
     const QString text = DecodeLocalText(bytes);
@@ -40,17 +40,17 @@ bool ReadClassicIni(QIODevice &device, QSettings::SettingsMap &map)
             continue;
         const QString key = section.isEmpty() ? name : section + u'/' + name;
         // The first entry of a name counts, as the profile functions read it.
-        if (!map.contains(key))
-            map.insert(key, rawLine.mid(eq + 1).toString());
+        if (!_map.contains(key))
+            _map.insert(key, rawLine.mid(eq + 1).toString());
     }
     return true;
 }
 
-bool WriteClassicIni(QIODevice &device, const QSettings::SettingsMap &map)
+bool WriteClassicIni(QIODevice &_device, const QSettings::SettingsMap &_map)
 {
     // Top-level names first, then one block per section, in key order.
     QMap<QString, QStringList> sections;
-    for (auto it = map.cbegin(); it != map.cend(); ++it) {
+    for (auto it = _map.cbegin(); it != _map.cend(); ++it) {
         const QString value = it.value().toString();
         // One line per value: a line break would split it into garbage.
         if (value.contains(u'\r') || value.contains(u'\n'))
@@ -70,7 +70,7 @@ bool WriteClassicIni(QIODevice &device, const QSettings::SettingsMap &map)
         for (const QString &line : it.value())
             out += line + u'\n';
     }
-    return device.write(out.toUtf8()) >= 0;
+    return _device.write(out.toUtf8()) >= 0;
 }
 
 QSettings::Format ClassicIniFormat()
@@ -80,12 +80,12 @@ QSettings::Format ClassicIniFormat()
     return format;
 }
 
-QString VariantText(const QVariant &v)
+QString VariantText(const QVariant &_v)
 {
     // A hand-edited "a, b" comes back from the native INI reader as a list.
-    if (v.typeId() == QMetaType::QStringList)
-        return v.toStringList().join(QStringLiteral(", "));
-    return v.toString();
+    if (_v.typeId() == QMetaType::QStringList)
+        return _v.toStringList().join(QStringLiteral(", "));
+    return _v.toString();
 }
 
 // One short-lived handle per operation; its destructor writes pending
@@ -93,16 +93,17 @@ QString VariantText(const QVariant &v)
 class TStoreAccess
 {
 public:
-    TStoreAccess(const TQBXRegistry &store, bool useIni)
-        : Settings(useIni ? std::make_unique<QSettings>(store.GetIniFileName(), ClassicIniFormat())
-                          : std::make_unique<QSettings>(QSettings::NativeFormat,
-                                                        QSettings::UserScope, QStringLiteral("qbx"),
-                                                        store.GetProgName().mid(1)))
+    TStoreAccess(const TQBXRegistry &_store, bool _useIni)
+        : Settings(_useIni
+                       ? std::make_unique<QSettings>(_store.GetIniFileName(), ClassicIniFormat())
+                       : std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
+                                                     QStringLiteral("qbx"),
+                                                     _store.GetProgName().mid(1)))
     {
-        // The registry has no inheritance between keys; neither does this store.
+        // The registry has no inheritance between keys; neither does this _store.
         Settings->setFallbacksEnabled(false);
-        if (useIni)
-            Settings->beginGroup(store.GetIniFileSection());
+        if (_useIni)
+            Settings->beginGroup(_store.GetIniFileSection());
     }
     bool Commit()
     {
@@ -114,10 +115,10 @@ public:
 
 } // namespace
 
-TQBXRegistry::TQBXRegistry(const QString &programName, bool _UseIniFile,
+TQBXRegistry::TQBXRegistry(const QString &_programName, bool _UseIniFile,
                            const QString &_IniFileName)
 {
-    ProgName = programName.startsWith(u'\\') ? programName : u'\\' + programName;
+    ProgName = _programName.startsWith(u'\\') ? _programName : u'\\' + _programName;
     CurrentQBXKey = QStringLiteral("\\Software\\qbx") + ProgName;
     UseIniFile = _UseIniFile && !_IniFileName.isEmpty();
     if (UseIniFile) {
@@ -126,55 +127,55 @@ TQBXRegistry::TQBXRegistry(const QString &programName, bool _UseIniFile,
     }
 }
 
-bool TQBXRegistry::WriteStringPar(const QString &Name, const QString &Value, bool _ToRegistryOnly)
+bool TQBXRegistry::WriteStringPar(const QString &_name, const QString &_value, bool _ToRegistryOnly)
 {
-    if (Name.isEmpty())
+    if (_name.isEmpty())
         return false;
     TStoreAccess access(*this, InIni(_ToRegistryOnly));
     if (!access.Settings->isWritable())
         return false;
-    access.Settings->setValue(Name, Value);
+    access.Settings->setValue(_name, _value);
     return access.Commit();
 }
 
-QString TQBXRegistry::ReadStringPar(const QString &Name, bool _FromRegistryOnly) const
+QString TQBXRegistry::ReadStringPar(const QString &_name, bool _FromRegistryOnly) const
 {
-    if (Name.isEmpty())
+    if (_name.isEmpty())
         return QString();
     TStoreAccess access(*this, InIni(_FromRegistryOnly));
-    return VariantText(access.Settings->value(Name));
+    return VariantText(access.Settings->value(_name));
 }
 
-bool TQBXRegistry::DeleteStringPar(const QString &Name)
+bool TQBXRegistry::DeleteStringPar(const QString &_name)
 {
-    if (Name.isEmpty())
+    if (_name.isEmpty())
         return false;
     TStoreAccess access(*this, InIni(false));
-    if (!access.Settings->contains(Name) || !access.Settings->isWritable())
+    if (!access.Settings->contains(_name) || !access.Settings->isWritable())
         return false;
-    access.Settings->remove(Name);
+    access.Settings->remove(_name);
     return access.Commit();
 }
 
-int TQBXRegistry::ReadIntPar(const QString &Name, int _default) const
+int TQBXRegistry::ReadIntPar(const QString &_name, int _default) const
 {
-    return StrToIntDef(ReadStringPar(Name), _default);
+    return StrToIntDef(ReadStringPar(_name), _default);
 }
 
-bool TQBXRegistry::WriteIntPar(const QString &Name, int Value)
+bool TQBXRegistry::WriteIntPar(const QString &_name, int _value)
 {
-    return WriteStringPar(Name, QString::number(Value));
+    return WriteStringPar(_name, QString::number(_value));
 }
 
-bool TQBXRegistry::ReadBoolPar(const QString &Name, bool _default) const
+bool TQBXRegistry::ReadBoolPar(const QString &_name, bool _default) const
 {
     int value = 0;
-    if (!TryStrToInt(ReadStringPar(Name), value))
+    if (!TryStrToInt(ReadStringPar(_name), value))
         return _default;
     return value == 1;
 }
 
-bool TQBXRegistry::WriteBoolPar(const QString &Name, bool Value)
+bool TQBXRegistry::WriteBoolPar(const QString &_name, bool _value)
 {
-    return WriteStringPar(Name, Value ? QStringLiteral("1") : QStringLiteral("0"));
+    return WriteStringPar(_name, _value ? QStringLiteral("1") : QStringLiteral("0"));
 }

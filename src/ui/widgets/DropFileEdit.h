@@ -24,7 +24,7 @@ public:
     static QString SingleDroppedPath(const QMimeData *_data);
 
 signals:
-    void OnDropFile(QObject *Sender, const QString &FileName, const QPoint &DropPoint);
+    void OnDropFile(QObject *_sender, const QString &_fileName, const QPoint &_dropPoint);
     // The focus went to another control of the window (not to a pop-up menu
     // and not away with the whole window).
     void OnExit();

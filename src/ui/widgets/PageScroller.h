@@ -58,7 +58,7 @@ public:
 
 signals:
     // Before each step; the owner may change the step's size in pixels.
-    void Scroll(int &Delta);
+    void Scroll(int &_delta);
 
 protected:
     bool eventFilter(QObject *_watched, QEvent *_event) override;
