@@ -80,7 +80,7 @@ inline constexpr TTextId DownloadQuestion{lsGeneralMessages, 13031};
 inline constexpr TTextId NoNewVersion{lsGeneralMessages, 13032};
 inline constexpr TTextId UpdateInfoUnavailable{lsGeneralMessages, 13033};
 
-// Texts of our own, beyond the documented window.
+// Texts of our own, beyond those of the window proper.
 // The actions of the notice at the end of a run.
 inline constexpr TTextId OpenAction{lsGeneralMessages, 13040};
 inline constexpr TTextId ShowInFolderAction{lsGeneralMessages, 13041};

@@ -77,7 +77,7 @@ void TestAbout::emailLinkKeepsItsRightEdge()
     QCOMPARE(box.HomePageLabel->text(), homePage);
     QCOMPARE(box.EmailLabel->geometry().right() + 1, 351);
     QCOMPARE(box.HomePageLabel->pos(), QPoint(10, 97));
-    // On the documented line when both fit there with room between them,
+    // On the line the design gives them when both fit there with room between them,
     // otherwise on a line of its own below.
     const int gap = box.EmailLabel->x() - box.HomePageLabel->geometry().right() - 1;
     if (box.EmailLabel->y() == 97)

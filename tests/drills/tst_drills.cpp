@@ -171,8 +171,7 @@ void Backdate(const QString &_path, int _seconds)
 QString EnglishMessage(int _id)
 {
     TLanguage english;
-    english.LoadLanguage(
-        QDir(qEnvironmentVariable("FROBNIK_PROGRAM_DIR")).filePath("Languages/English.lng"));
+    english.LoadLanguage(QDir(BuiltProgramDir()).filePath("Languages/English.lng"));
     return english.Get(lsGeneralMessages, QString::number(_id));
 }
 
@@ -247,10 +246,7 @@ private:
 
     QString WorkPath(const QString &_name) const { return Work.filePath(_name); }
     QString Text(TMessageIndex _index) const { return Message(*Form, _index); }
-    QString BuiltProgram() const
-    {
-        return QDir(qEnvironmentVariable("FROBNIK_PROGRAM_DIR")).filePath("frobnik");
-    }
+    QString BuiltProgram() const { return QDir(BuiltProgramDir()).filePath("frobnik"); }
     QByteArray LongClip() const { return ReadAll(WorkPath("in/long.avi")); }
 
     // A join that writes a little and then takes its time, on PATH.

@@ -29,7 +29,7 @@ private:
 
 QString TestEndToEnd::Program() const
 {
-    return QDir(qEnvironmentVariable("FROBNIK_PROGRAM_DIR")).filePath("frobnik");
+    return QDir(BuiltProgramDir()).filePath("frobnik");
 }
 
 void TestEndToEnd::initTestCase()

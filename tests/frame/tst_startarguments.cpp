@@ -24,7 +24,7 @@ private slots:
 void TestStartArguments::optionsWinOverSavedSettings()
 {
     TDialogs::SetTestMode(true);
-    const QString fake = qEnvironmentVariable("FROBNIK_FAKE_ENCODER");
+    const QString fake = FakeEncoderPath();
     if (!fake.isEmpty())
         SetEncoderProgram(fake);
     ResetSettings();

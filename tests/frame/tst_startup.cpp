@@ -54,7 +54,7 @@ void TestStartup::initTestCase()
     // These tests look at the update address the language chose.
     qunsetenv("FROBNIK_UPDATE_URL");
     TDialogs::SetTestMode(true);
-    const QString fake = qEnvironmentVariable("FROBNIK_FAKE_ENCODER");
+    const QString fake = FakeEncoderPath();
     if (!fake.isEmpty())
         SetEncoderProgram(fake);
 }

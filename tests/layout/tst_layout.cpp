@@ -83,7 +83,7 @@ void TestLayout::initTestCase()
 {
     VerifyPinnedFonts();
     TDialogs::SetTestMode(true);
-    SetEncoderProgram(qEnvironmentVariable("FROBNIK_FAKE_ENCODER"));
+    SetEncoderProgram(FakeEncoderPath());
 }
 
 void TestLayout::init()

@@ -5,9 +5,21 @@
 
 #include <QSettings>
 
+QString FakeEncoderPath()
+{
+    const QString set = qEnvironmentVariable("FROBNIK_FAKE_ENCODER");
+    return set.isEmpty() ? QStringLiteral(FROBNIK_BUILT_FAKE_ENCODER) : set;
+}
+
+QString BuiltProgramDir()
+{
+    const QString set = qEnvironmentVariable("FROBNIK_PROGRAM_DIR");
+    return set.isEmpty() ? QStringLiteral(FROBNIK_BUILT_PROGRAM_DIR) : set;
+}
+
 TProgramCopy::TProgramCopy(const QStringList &_parts) : FParts(_parts)
 {
-    const QDir built(qEnvironmentVariable("FROBNIK_PROGRAM_DIR"));
+    const QDir built(BuiltProgramDir());
     for (const QString &part : _parts) {
         const QFileInfo from(built.filePath(part));
         if (from.isDir()) {

@@ -68,10 +68,10 @@ private:
     bool FHad;
 };
 
-inline QString FakeEncoderPath()
-{
-    return qEnvironmentVariable("FROBNIK_FAKE_ENCODER");
-}
+// The fake encoder and the build's program folder: from the environment
+// CTest sets, else where this build put them, so a test also runs by hand.
+QString FakeEncoderPath();
+QString BuiltProgramDir();
 
 inline QByteArray ReadAll(const QString &_path)
 {

@@ -100,7 +100,7 @@ private:
 void TestMainForm::initTestCase()
 {
     TDialogs::SetTestMode(true);
-    const QString fake = qEnvironmentVariable("FROBNIK_FAKE_ENCODER");
+    const QString fake = FakeEncoderPath();
     QVERIFY2(!fake.isEmpty(), "the fake encoder is needed");
     SetEncoderProgram(fake);
 }
@@ -877,7 +877,7 @@ void TestMainForm::devicePageWithoutDeviceEmptiesOutput()
 void TestMainForm::deviceButtonsAndPictures()
 {
     // The shipped presets and pictures.
-    const QDir built(qEnvironmentVariable("FROBNIK_PROGRAM_DIR"));
+    const QDir built(BuiltProgramDir());
     QFile::remove(FProgram->Path("presets.xml"));
     QVERIFY(QFile::copy(built.filePath("presets.xml"), FProgram->Path("presets.xml")));
     TMainForm &w = Window();
