@@ -9,7 +9,6 @@ namespace {
 
 constexpr qint64 Second = 1000;
 constexpr qint64 Minute = 60 * Second;
-constexpr qint64 Hour = 60 * Minute;
 
 QString Fill(const TLanguage &_language, const TTextId &_id, qint64 _a, qint64 _b = -1)
 {
