@@ -76,7 +76,7 @@ TCommandLineOptions ParseCommandLineOptions(const QStringList &_arguments,
     // Made absolute here, against the folder the caller started us in: the
     // probe runs in the program folder and the output name is derived from it.
     if (!source.isEmpty() && RegularFileExists(source))
-        o.coSourceFileName = QFileInfo(source).absoluteFilePath();
+        o.coSourceFileName = AbsolutePath(source);
 
     // Quality: a missing option means source quality.
     const int quality = StrToIntDef(option(u"-quality="), -1);

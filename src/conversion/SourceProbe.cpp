@@ -486,17 +486,15 @@ bool ProbeSource(const QString &_path, TVSourceInfo &_info, const QString &_appD
         // The encoder gets the path made absolute against our own working
         // folder: the probe runs in the program folder, and a relative name
         // with a colon ("ab:c.avi") would be read as a protocol.
-        _info.vsFFMpegInputArgs =
-            QStringList{QStringLiteral("-i"), QFileInfo(_path).absoluteFilePath()};
+        _info.vsFFMpegInputArgs = QStringList{QStringLiteral("-i"), AbsolutePath(_path)};
         _info.vsProbeInputArgs = _info.vsFFMpegInputArgs;
         _info.vsTotalSourceSize = GetFileSizeByAttributes(_path);
     } else {
         _info.vsIsDVD = AsciiUpperCase(_path).contains(PathDelim + QStringLiteral("VIDEO_TS"));
         // The concat list names the files by full path; the encoder would
         // read relative ones against the list's own folder.
-        const TFolderFiles files =
-            CollectFolderFiles(IncludeTrailingPathDelimiter(QFileInfo(_path).absoluteFilePath()),
-                               _info.vsIsDVD, _appDataDir);
+        const TFolderFiles files = CollectFolderFiles(
+            IncludeTrailingPathDelimiter(AbsolutePath(_path)), _info.vsIsDVD, _appDataDir);
         listWritten = !files.ListWriteFailed;
         _info.vsConcatTXTFileName = files.ConcatListFileName;
         _info.vsConcatHold = files.ConcatListHold;

@@ -50,8 +50,9 @@ bool NotifyDownloadManager(const QString &_AppName, int _JobId, const QString &_
     const QString job = QString::number(_JobId);
     // Written before any notice, so the manager finds the path when it
     // arrives; absolute, because the manager runs in a folder of its own.
+    const QString canonical = QFileInfo(_OutputPath).canonicalFilePath();
     if (!reg.WriteStringPar(Settings::ConvForPrefix + job,
-                            QFileInfo(_OutputPath).absoluteFilePath()))
+                            canonical.isEmpty() ? AbsolutePath(_OutputPath) : canonical))
         return false;
     if (handle > 0 && SignalRunningManager(_AppName, _JobId))
         return true;

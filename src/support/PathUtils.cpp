@@ -118,7 +118,8 @@ bool FileExists(const QString &_path)
 
 bool RegularFileExists(const QString &_path)
 {
-    if (_path.isEmpty())
+    // A NUL would end the name the system sees early: "a.avi\0x" is no name.
+    if (_path.isEmpty() || _path.contains(QChar(u'\0')))
         return false;
 #ifdef Q_OS_UNIX
     struct stat st;
@@ -189,7 +190,7 @@ QString GetVolumeLabel(const QString &_rootPath)
 
 QByteArray FileIdentity(const QString &_path)
 {
-    if (_path.isEmpty())
+    if (_path.isEmpty() || _path.contains(QChar(u'\0')))
         return QByteArray();
 #ifdef Q_OS_UNIX
     struct stat st;
@@ -359,4 +360,11 @@ QString MakeFreshPrivateFolder(const QString &_parent, const QString &_prefix)
     const QString made = dir.path();
 #endif
     return IsPrivateFolder(made, false) ? IncludeTrailingPathDelimiter(made) : QString();
+}
+
+QString AbsolutePath(const QString &_path)
+{
+    if (_path.isEmpty() || QDir::isAbsolutePath(_path))
+        return _path;
+    return JoinPath(QDir::currentPath(), _path);
 }

@@ -55,6 +55,10 @@ bool FileExists(const QString &_path);
 bool RegularFileExists(const QString &_path);
 bool DirectoryExists(const QString &_path);
 
+// _path made absolute against the working folder, without tidying it up:
+// "link/../clip.avi" must keep naming the file the system finds for it.
+QString AbsolutePath(const QString &_path);
+
 // Which file a path names now (device and inode where the platform has
 // them), so that a file remembered once is never mistaken for another that
 // later takes its name. Empty when nothing is there.

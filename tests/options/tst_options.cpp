@@ -231,10 +231,14 @@ void TestOptions::relativeSourceMadeAbsolute_data()
                             << "$DIR/clip.avi";
     QTest::newRow("first argument") << "clip.avi"
                                     << "$DIR/clip.avi";
+    // Made absolute, not tidied: the system resolves "./" and ".." itself.
     QTest::newRow("dot slash") << "-inName=./a=b.avi"
-                               << "$DIR/a=b.avi";
+                               << "$DIR/./a=b.avi";
+    // The system would see the name end at the NUL and take another file.
+    QTest::newRow("NUL inside") << QStringLiteral("-inName=clip.avi") + QChar(u'\0') + "x"
+                                << "";
     QTest::newRow("looks like an option") << "./-format=mp3"
-                                          << "$DIR/-format=mp3";
+                                          << "$DIR/./-format=mp3";
 }
 
 // A download manager or a terminal starts us in its own folder; the name
