@@ -38,8 +38,19 @@ class TDockListener : public QObject
     Q_OBJECT
 public:
     QList<QVariantMap> Updates;
+    // Listens on a connection of its own, as a dock is another program.
+    bool Listen()
+    {
+        QDBusConnection dock = QDBusConnection::connectToBus(QDBusConnection::SessionBus, Name);
+        return dock.connect(QString(), QString(), TTaskbarProgress::Interface, "Update", this,
+                            SLOT(Update(QString, QVariantMap)));
+    }
+    ~TDockListener() override { QDBusConnection::disconnectFromBus(Name); }
 public slots:
     void Update(const QString &, const QVariantMap &_properties) { Updates << _properties; }
+
+private:
+    const QString Name = QStringLiteral("run-test-dock");
 };
 
 } // namespace
@@ -437,11 +448,8 @@ private slots:
         QDBusConnection bus = QDBusConnection::sessionBus();
         if (!bus.isConnected())
             QSKIP("No D-Bus session bus; run the tests under dbus-run-session");
-        QDBusConnection dock =
-            QDBusConnection::connectToBus(QDBusConnection::SessionBus, "run-test-dock");
         TDockListener listener;
-        QVERIFY(dock.connect(QString(), QString(), TTaskbarProgress::Interface, "Update", &listener,
-                             SLOT(Update(QString, QVariantMap))));
+        QVERIFY(listener.Listen());
         Form->TaskbarList3 = std::make_unique<TTaskbarProgress>();
         Form->ShowProgress(percent, join);
         QCOMPARE(Form->ProgressBar->value(), percent);
@@ -450,7 +458,6 @@ private slots:
         QCOMPARE(update.value("progress-visible").toBool(), shown >= 0);
         if (shown >= 0)
             QCOMPARE(update.value("progress").toDouble(), shown);
-        QDBusConnection::disconnectFromBus("run-test-dock");
     }
 
     // While the encoder runs, the bar's tooltip tells the time left and the
@@ -491,11 +498,8 @@ private slots:
         QDBusConnection bus = QDBusConnection::sessionBus();
         if (!bus.isConnected())
             QSKIP("No D-Bus session bus; run the tests under dbus-run-session");
-        QDBusConnection dock =
-            QDBusConnection::connectToBus(QDBusConnection::SessionBus, "run-test-dock");
         TDockListener listener;
-        QVERIFY(dock.connect(QString(), QString(), TTaskbarProgress::Interface, "Update", &listener,
-                             SLOT(Update(QString, QVariantMap))));
+        QVERIFY(listener.Listen());
         Form->TaskbarList3 = std::make_unique<TTaskbarProgress>();
         const TEnvSet set(env + QStringList{"FROBNIK_FAKE_STEP_MS=300"});
         StartRun();
@@ -506,7 +510,6 @@ private slots:
             shown = shown || update.value("progress-visible").toBool();
         QVERIFY(shown);
         QCOMPARE(listener.Updates.last().value("progress-visible").toBool(), false);
-        QDBusConnection::disconnectFromBus("run-test-dock");
     }
 
     // The notice at the end of a run: only when asked for by the test, only
